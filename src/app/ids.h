@@ -1,0 +1,87 @@
+#pragma once
+// The fixed numbers by which windows, controls, menu items and events are addressed.
+// Events carry them, and the batch runner posts events naming controls by number,
+// so none of them may change.
+
+#include <cstdint>
+
+namespace vm {
+
+// Windows
+inline constexpr int MainWindow = 0;
+inline constexpr int NameDialog = 1;
+inline constexpr int StepDialog = 2;
+
+// Menus
+inline constexpr int MainMenu = 0;
+inline constexpr int BatchPopupMenu = 1;
+
+// Menu items of MainMenu (6..9 also in BatchPopupMenu)
+inline constexpr int ConfigLoadItem = 0;
+inline constexpr int ConfigSaveItem = 1;
+inline constexpr int BatchLoadItem = 2;
+inline constexpr int BatchSaveItem = 3;
+inline constexpr int ExitItem = 4;
+inline constexpr int NameItem = 5;
+inline constexpr int StepEditItem = 6;
+inline constexpr int StepDeleteItem = 7;
+inline constexpr int StepInsertItem = 8;
+inline constexpr int StepAddItem = 9;
+inline constexpr int AboutItem = 10;
+
+// Menu item of the step dialog's Return shortcut (window 2)
+inline constexpr int StepReturnItem = 1;
+
+// Controls of MainWindow
+inline constexpr int TeethLabel = 0;
+inline constexpr int TeethSpin = 1;
+inline constexpr int MissingLabel = 2;
+inline constexpr int MissingSpin = 3;
+inline constexpr int CamshaftOption = 4;
+inline constexpr int CrankshaftOption = 5;
+inline constexpr int NoticeLabel = 6;
+inline constexpr int StartStopButton = 7;
+inline constexpr int RpmSlider = 8;
+inline constexpr int RpmCombo = 9;
+inline constexpr int SetButton = 10;
+inline constexpr int BatchList = 11;
+inline constexpr int BatchStartButton = 12;
+inline constexpr int LoopCheckBox = 13;
+inline constexpr int StepButton = 14;
+
+// Controls of NameDialog
+inline constexpr int NameEdit = 17;
+inline constexpr int NameOkButton = 18;
+inline constexpr int NameCancelButton = 19;
+
+// Controls of StepDialog
+inline constexpr int TimeLabel = 20;
+inline constexpr int Rpm1Label = 21;
+inline constexpr int Rpm2Label = 22;
+inline constexpr int TimeEdit = 23;
+inline constexpr int Rpm1Edit = 24;
+inline constexpr int Rpm2Edit = 25;
+inline constexpr int StepOkButton = 26;
+inline constexpr int StepCancelButton = 27;
+
+// Event kinds
+inline constexpr int32_t ControlEvent = 13100;
+inline constexpr int32_t MenuEvent = 13101;
+inline constexpr int32_t CloseEvent = 13116;
+inline constexpr int32_t SizeEvent = 13118;
+inline constexpr int32_t EventStepDone = 65536;
+// The batch runner's two window calls travel through the event queue as these kinds, so
+// that they keep their order with its other events and can be dropped with them.
+inline constexpr int32_t RunnerSetSliderEvent = 65537;
+inline constexpr int32_t RunnerStatusTextEvent = 65538;
+
+// Control event sub-types
+inline constexpr int32_t RightClick = 1;
+inline constexpr int32_t DoubleClick = 2;
+inline constexpr int32_t Change = 768;
+
+// Status bar fields of MainWindow
+inline constexpr int NameField = 0;
+inline constexpr int CountdownField = 1;
+
+}  // namespace vm

@@ -1,0 +1,2 @@
+// Placeholder until the start sequence lands.
+int main() { return 0; }

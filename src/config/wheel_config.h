@@ -1,0 +1,20 @@
+#pragma once
+// The wheel being emulated: one record, owned by the main thread for the whole run.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vm {
+
+enum WheelPosition : int32_t { Camshaft = 1, Crankshaft = 2 };
+
+struct WheelConfig {
+  std::string Type;             // display name
+  int32_t AvailableTeeth = 0;   // teeth really present
+  int32_t MissingTeeth = 0;     // teeth missing in the gap
+  int32_t WheelAt = Camshaft;   // a WheelPosition
+  std::vector<int32_t> RpmPresets;
+};
+
+}  // namespace vm
