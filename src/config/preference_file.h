@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/preference_text.h"
+
 namespace vm {
 
 enum PreferenceOption : uint32_t {
@@ -50,12 +52,6 @@ class PreferenceFile {
   void Close();
 
  private:
-  enum class EntryKind { Group, Comment, Key };
-  struct Entry {
-    EntryKind kind;
-    std::string name;   // group or key name; comment text
-    std::string value;  // key value
-  };
   enum class Holding { Nothing, Created, ReadWrite, ReadOnly, RememberedPath };
   static constexpr size_t kTopSection = static_cast<size_t>(-1);
 
@@ -65,10 +61,9 @@ class PreferenceFile {
   size_t GroupEnd(size_t group) const;
   std::optional<size_t> FindKey(std::string_view storedName) const;
   void Write(std::string_view key, std::string_view value);
-  std::string Render() const;
   void Reset();
 
-  std::vector<Entry> entries_;
+  std::vector<PreferenceEntry> entries_;
   std::string path_;
   Holding holding_ = Holding::Nothing;
   uint32_t options_ = 0;

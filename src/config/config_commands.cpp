@@ -1,0 +1,41 @@
+#include "config/config_commands.h"
+
+#include "config/wheel_config_file.h"
+
+namespace vm {
+namespace {
+
+FileRequest ConfigRequest(const char* title, const std::string& exeDir) {
+  FileRequest request;
+  request.title = title;
+  request.initialPath = exeDir;  // the folder only: the name field starts empty
+  request.filter = "Config (*.cfg)|*.cfg";
+  request.filterIndex = 0;
+  return request;
+}
+
+}  // namespace
+
+std::string WithConfigExtension(const std::string& name) {
+  std::string tail = name.substr(name.size() < 4 ? 0 : name.size() - 4);
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return tail == ".cfg" ? name : name + ".cfg";
+}
+
+bool ChooseAndLoadConfig(Requesters& requesters, const std::string& exeDir, WheelConfig& config) {
+  const std::string path = requesters.OpenFile(ConfigRequest("Load config file", exeDir));
+  if (path.empty()) return false;
+  LoadWheelConfig(path, config);
+  return true;
+}
+
+void ChooseAndSaveConfig(Requesters& requesters, const std::string& exeDir, const WheelConfig& config,
+                         const std::vector<std::string>& presetTexts) {
+  const std::string path = requesters.SaveFile(ConfigRequest("Save config file", exeDir));
+  if (path.empty()) return;
+  SaveWheelConfig(WithConfigExtension(path), config, presetTexts);
+}
+
+}  // namespace vm

@@ -1,0 +1,191 @@
+#include "config/preference_file.h"
+
+#include <new>
+
+#include "app/parse_integer.h"
+#include "platform/atomic_file.h"
+
+namespace vm {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+PreferenceFile::~PreferenceFile() { Close(); }
+
+void PreferenceFile::Reset() {
+  entries_.clear();
+  entries_.shrink_to_fit();
+  path_.clear();
+  holding_ = Holding::Nothing;
+  options_ = 0;
+  utf8_ = false;
+  group_ = kTopSection;
+  pending_.reset();
+  cursor_.reset();
+  changed_ = false;
+}
+
+bool PreferenceFile::Create(const std::string& path, uint32_t options) {
+  Close();
+  // Checked now so that a failed Create still means "nothing will be written"; the file itself
+  // is replaced only at Close, so a save that dies half-way cannot lose it.
+  if (!CanReplaceFile(path)) return false;
+  path_ = path;
+  options_ = options;
+  holding_ = Holding::Created;
+  return true;
+}
+
+bool PreferenceFile::Open(const std::string& path, uint32_t options) {
+  Close();
+  path_ = path;
+  options_ = options;
+  std::string bytes;
+  const FileAccess access = ReadWholeFile(path, bytes);
+  if (access == FileAccess::None) {
+    holding_ = Holding::RememberedPath;
+    return false;
+  }
+  holding_ = access == FileAccess::ReadWrite ? Holding::ReadWrite : Holding::ReadOnly;
+  std::string_view text = bytes;
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    utf8_ = true;
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  try {
+    entries_ = ParsePreferenceText(text);
+  } catch (const std::bad_alloc&) {
+    entries_.clear();  // out of memory: an empty document, as for an unreadable file
+  }
+  return true;
+}
+
+std::string PreferenceFile::ToStored(std::string_view text) const {
+  return utf8_ ? Latin1ToUtf8(text) : std::string(text);
+}
+
+std::string PreferenceFile::ToCaller(std::string_view text) const {
+  return utf8_ ? Utf8ToLatin1(text) : std::string(text);
+}
+
+// The index after the last entry of the group starting at `group` (the top section too).
+size_t PreferenceFile::GroupEnd(size_t group) const {
+  size_t i = group == kTopSection ? 0 : group + 1;
+  while (i < entries_.size() && entries_[i].kind != PreferenceEntryKind::Group) ++i;
+  return i;
+}
+
+std::optional<size_t> PreferenceFile::FindKey(std::string_view storedName) const {
+  if (!HasDocument() || pending_) return std::nullopt;
+  const size_t end = GroupEnd(group_);
+  for (size_t i = group_ == kTopSection ? 0 : group_ + 1; i < end; ++i) {
+    const PreferenceEntry& e = entries_[i];
+    if (e.kind == PreferenceEntryKind::Key && EqualsIgnoringAsciiCase(e.name, storedName)) return i;
+  }
+  return std::nullopt;
+}
+
+bool PreferenceFile::SelectGroup(std::string_view name) {
+  if (!HasDocument()) return false;
+  if (name.empty()) {
+    group_ = kTopSection;
+    cursor_.reset();
+    pending_.reset();
+    return true;
+  }
+  const std::string stored = ToStored(name);
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const PreferenceEntry& e = entries_[i];
+    if (e.kind == PreferenceEntryKind::Group && EqualsIgnoringAsciiCase(e.name, stored)) {
+      group_ = i;
+      cursor_ = i;
+      pending_.reset();
+      return true;
+    }
+  }
+  pending_ = stored;
+  return false;
+}
+
+std::string PreferenceFile::ReadString(std::string_view key, std::string_view defaultValue) const {
+  const std::optional<size_t> found = FindKey(ToStored(key));
+  if (!found) return std::string(defaultValue);
+  // Converted first, then trimmed: what is handed back never starts or ends with a blank.
+  return std::string(TrimBlanks(ToCaller(entries_[*found].value)));
+}
+
+int32_t PreferenceFile::ReadInt(std::string_view key, int32_t defaultValue) const {
+  const std::optional<size_t> found = FindKey(ToStored(key));
+  return found ? LeadingDecimal32(entries_[*found].value) : defaultValue;
+}
+
+void PreferenceFile::Write(std::string_view key, std::string_view value) {
+  if (!HasDocument()) return;
+  if (pending_) {
+    entries_.push_back({PreferenceEntryKind::Group, std::move(*pending_), {}});
+    pending_.reset();
+    group_ = entries_.size() - 1;
+  }
+  std::string storedKey = ToStored(key);
+  std::string storedValue = ToStored(value);
+  size_t at = 0;
+  if (const std::optional<size_t> found = FindKey(storedKey)) {
+    at = *found;
+    entries_[at].name = std::move(storedKey);
+    entries_[at].value = std::move(storedValue);
+  } else {
+    at = GroupEnd(group_);
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at),
+                    {PreferenceEntryKind::Key, std::move(storedKey), std::move(storedValue)});
+  }
+  cursor_ = at;
+  changed_ = true;
+}
+
+void PreferenceFile::WriteString(std::string_view key, std::string_view value) { Write(key, value); }
+
+void PreferenceFile::WriteInt(std::string_view key, int32_t value) { Write(key, FormatDecimal(value)); }
+
+bool PreferenceFile::ExamineKeys() {
+  if (!HasDocument() || pending_) return false;
+  if (group_ == kTopSection) cursor_.reset();
+  else cursor_ = group_;
+  return true;
+}
+
+bool PreferenceFile::NextKey() {
+  if (!HasDocument()) return false;
+  for (size_t i = cursor_ ? *cursor_ + 1 : 0; i < entries_.size(); ++i) {
+    const PreferenceEntryKind kind = entries_[i].kind;
+    if (kind == PreferenceEntryKind::Group) return false;
+    if (kind == PreferenceEntryKind::Key) {
+      cursor_ = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string PreferenceFile::KeyName() const {
+  if (!cursor_ || *cursor_ >= entries_.size()) return {};
+  const PreferenceEntry& e = entries_[*cursor_];
+  return e.kind == PreferenceEntryKind::Key ? ToCaller(e.name) : std::string();
+}
+
+void PreferenceFile::Close() {
+  // A created file stands for an emptied one, so it is written even when nothing was added.
+  const bool write = holding_ == Holding::Created ||
+                     (changed_ && (holding_ == Holding::ReadWrite || holding_ == Holding::RememberedPath));
+  if (write) {
+    try {
+      ReplaceFile(path_, RenderPreferenceText(entries_, options_, utf8_));
+    } catch (const std::bad_alloc&) {
+      // Out of memory: the file stays as it was.
+    }
+  }
+  Reset();
+}
+
+}  // namespace vm
