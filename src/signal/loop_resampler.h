@@ -1,0 +1,50 @@
+#pragma once
+// The rate conversion: walks a looped sound at `rate / deviceRate` source frames per output
+// frame and gives each output frame the mean of the source over the span it covers, so an
+// edge between two output frames becomes an intermediate level that keeps its timing.
+//
+// The position is fixed point with 32 fractional bits. The step is rate / deviceRate cut to
+// 32 fractional bits, and the remainder is carried exactly (as in line drawing), so that over
+// deviceRate output frames the position moves by exactly `rate` source frames: the mean
+// speed has no error at all. Nothing here allocates, blocks or logs.
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+
+#include "signal/loop_sound.h"
+
+namespace vm {
+
+inline constexpr int32_t kMinDeviceRate = 4000;
+inline constexpr int32_t kMaxDeviceRate = 1 << 20;
+inline constexpr int kFractionBits = 32;
+
+class LoopResampler {
+ public:
+  // `deviceRate` is held to kMinDeviceRate..kMaxDeviceRate.
+  explicit LoopResampler(int32_t deviceRate);
+
+  int32_t DeviceRate() const { return deviceRate_; }
+  // Back to the first frame of the sound.
+  void Rewind();
+  // Fills whole stereo frames (left, right) of `interleaved`. `rate` is read before every
+  // frame, so a change takes effect at the next frame and the position carries on.
+  // Rates are held to 1..kMaxPlaybackRate.
+  void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved);
+  // The position within the loop, in source frames × 2^32.
+  uint64_t Position() const { return position_; }
+
+ private:
+  void Retune(int32_t rate);
+  int16_t NextLevel(const LoopSound& sound, uint64_t loopLength);
+
+  int32_t deviceRate_;
+  int32_t rate_ = 0;          // the rate the step below belongs to
+  uint64_t step_ = 0;         // whole part of rate × 2^32 / deviceRate
+  uint64_t stepRemainder_ = 0;
+  uint64_t carry_ = 0;        // remainders gathered so far, below deviceRate
+  uint64_t position_ = 0;
+};
+
+}  // namespace vm

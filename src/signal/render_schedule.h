@@ -1,0 +1,31 @@
+#pragma once
+// The sound output's stream without a sound card: exactly the frames SoundOutput hands the
+// device after Load of an image, then SetRate and PlayLooped, followed by later rate changes.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+namespace vm {
+
+struct RateSegment {
+  int32_t rate = 0;     // frames per second of the image, as given to SetRate
+  uint64_t frames = 0;  // output frames played at that rate
+};
+
+// Receives interleaved stereo samples, a buffer at a time; false stops the rendering.
+using SampleSink = std::function<bool(std::span<const int16_t>)>;
+
+// The first segment's rate is set before PlayLooped, every later one while playing, so the
+// position carries on across them. False for an image Load refuses, a rate SetRate refuses,
+// or a sink that gives up.
+bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::span<const RateSegment> segments,
+                    const SampleSink& sink);
+
+// The same stream as a 16-bit stereo PCM WAV file at `deviceRate`. The file appears only
+// when complete; on failure `error` says why in a few words and no file is left.
+bool RenderScheduleToWav(const std::string& path, std::span<const uint8_t> image, int32_t deviceRate,
+                         std::span<const RateSegment> segments, std::string& error);
+
+}  // namespace vm

@@ -1,0 +1,104 @@
+#include "signal/wave_image.h"
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+namespace vm {
+namespace {
+
+constexpr int32_t kNominalRate = 44100;
+constexpr int32_t kHeaderBytes = 44;
+constexpr int16_t kLow = -32000;
+constexpr int16_t kHigh = 32000;
+
+void Put16(uint8_t* at, uint16_t value) {
+  at[0] = static_cast<uint8_t>(value & 0xFFu);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Put32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFFu);
+}
+
+void PutId(uint8_t* at, const char (&id)[5]) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(id[i]);
+}
+
+// Frames of `count` identical (left, right = -left) pairs from `at` on; returns the next free byte.
+uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
+  const auto l = static_cast<uint16_t>(left);
+  const auto r = static_cast<uint16_t>(-left);
+  for (int64_t i = 0; i < count; ++i, at += 4) {
+    Put16(at, l);
+    Put16(at + 2, r);
+  }
+  return at;
+}
+
+void PutHeader(uint8_t* at, uint32_t dataBytes) {
+  constexpr uint16_t channels = 2;
+  constexpr uint16_t bitsPerSample = 16;
+  constexpr uint16_t blockAlign = channels * ((bitsPerSample + 7) / 8);
+  PutId(at, "RIFF");
+  Put32(at + 4, 36u + dataBytes);
+  PutId(at + 8, "WAVE");
+  PutId(at + 12, "fmt ");
+  Put32(at + 16, 16);
+  Put16(at + 20, 1);
+  Put16(at + 22, channels);
+  Put32(at + 24, kNominalRate);
+  Put32(at + 28, static_cast<uint32_t>(kNominalRate) * blockAlign);
+  Put16(at + 32, blockAlign);
+  Put16(at + 34, bitsPerSample);
+  PutId(at + 36, "data");
+  Put32(at + 40, dataBytes);
+}
+
+}  // namespace
+
+std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
+  // Such values can only come from a config file. A zero sum would divide by zero, and a
+  // negative count would write more frames than the data chunk holds, so they get no image.
+  // The sum is taken in 64 bits so that two large counts cannot overflow.
+  const int64_t p = availableTeeth;
+  const int64_t m = missingTeeth;
+  if (p < 0 || m < 0 || p + m < 1 || (wheelAt != Camshaft && wheelAt != Crankshaft)) return std::nullopt;
+
+  // Three truncating divisions in this order; each truncation shows in the signal.
+  const int64_t q1 = kNominalRate / (2 * (p + m));
+  const int64_t q2 = q1 / 32;
+  const int64_t n = q2 / wheelAt;
+  const int64_t dataBytes = 8 * n * p + 8 * n * m;
+  if (dataBytes > std::numeric_limits<int32_t>::max() - kHeaderBytes) return std::nullopt;
+
+  WaveImage image;
+  try {
+    image.assign(static_cast<size_t>(kHeaderBytes + dataBytes), 0);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  PutHeader(image.data(), static_cast<uint32_t>(dataBytes));
+  uint8_t* at = image.data() + kHeaderBytes;
+  for (int64_t tooth = 0; tooth < p; ++tooth) {
+    at = PutFrames(at, n, kLow);
+    at = PutFrames(at, n, kHigh);
+  }
+  PutFrames(at, 2 * n * m, kLow);
+  return image;
+}
+
+std::optional<WaveImage> BuildWaveImage(const WheelConfig& config) {
+  return BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+}
+
+int32_t PlaybackRate(int32_t rpm) {
+  // |rpm| × 11.2 leaves 32 bits beyond about 191.7 million RPM; such a rate saturates
+  // instead of converting out of range.
+  const double product = static_cast<double>(rpm) * 11.2;
+  if (product >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  if (product <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(std::lround(product));
+}
+
+}  // namespace vm
