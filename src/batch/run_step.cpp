@@ -1,0 +1,107 @@
+#include "batch/run_step.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "app/ids.h"
+
+namespace vm {
+namespace {
+
+constexpr int32_t TickMs = 100;
+
+// Signed distance from `from` to `to` on the wrapping 32-bit clock.
+int32_t ClockDiff(uint32_t to, uint32_t from) { return static_cast<int32_t>(to - from); }
+
+int32_t WrapAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+int32_t WrapSub(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+class StepPoster {
+ public:
+  StepPoster(RunnerSink& sink, uint32_t generation) : sink_(sink), generation_(generation) {}
+
+  void Slider(int32_t position) {
+    Post(RunnerSetSliderEvent, RpmSlider, position, {});
+    Post(ControlEvent, RpmSlider, 0, {});
+  }
+  void Countdown(std::string text) { Post(RunnerStatusTextEvent, CountdownField, 0, std::move(text)); }
+  void Done() { Post(EventStepDone, 0, 0, {}); }
+
+ private:
+  void Post(int32_t kind, int32_t id, int32_t value, std::string text) {
+    Event event;
+    event.kind = kind;
+    event.window = MainWindow;
+    event.id = id;
+    event.generation = generation_;
+    event.value = value;
+    event.text = std::move(text);
+    sink_.Post(event);
+  }
+
+  RunnerSink& sink_;
+  uint32_t generation_;
+};
+
+}  // namespace
+
+std::string FormatCountdown(int32_t ms) {
+  const float seconds = static_cast<float>(ms) / 1000.0f;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1fs", static_cast<double>(seconds));
+  return text;
+}
+
+float RampIncrement(int32_t durationMs, int32_t rpm1, int32_t rpm2) {
+  // A zero duration would divide by zero; such a step ends before its first tick anyway.
+  if (rpm2 == 0 || durationMs == 0) return 0.0f;
+  const double change = static_cast<double>(rpm2) - static_cast<double>(rpm1);
+  return static_cast<float>(change * TickMs / static_cast<double>(durationMs));
+}
+
+int32_t RampSliderPosition(float rpm) {
+  const float half = std::nearbyint(rpm / 2.0f);  // the default rounding: halves to even
+  // Beyond the 32-bit range the slider would clamp anyway; converting would be undefined.
+  if (!(half > static_cast<float>(std::numeric_limits<int32_t>::min()))) return std::numeric_limits<int32_t>::min();
+  if (!(half < static_cast<float>(std::numeric_limits<int32_t>::max()))) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(half);
+}
+
+int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink) {
+  StepPoster post(sink, job.generation.load());
+  const int32_t rpm1 = job.rpm1.load();
+  const float increment = RampIncrement(job.durationMs.load(), rpm1, job.rpm2.load());
+  const uint32_t startMs = clock.NowMs();
+  const uint32_t endMs = startMs + static_cast<uint32_t>(job.durationMs.load());
+  post.Slider(rpm1 / 2);
+  post.Countdown(FormatCountdown(job.durationMs.load()));
+  uint32_t nextTickMs = startMs + TickMs;
+  float rpm = static_cast<float>(rpm1);
+  int32_t elapsedMs = 0;
+  for (;;) {
+    clock.SleepOneMs();
+    const int32_t lateness = ClockDiff(clock.NowMs(), nextTickMs);
+    if (lateness >= 0) {
+      // Due times move back by the lateness, so a late tick is made up by an earlier next one.
+      elapsedMs = WrapAdd(elapsedMs, TickMs - lateness);
+      post.Countdown(FormatCountdown(WrapSub(job.durationMs.load(), elapsedMs)));
+      if (increment != 0.0f) {
+        rpm += increment;
+        post.Slider(RampSliderPosition(rpm));
+      }
+      nextTickMs += static_cast<uint32_t>(TickMs - lateness);
+    }
+    if (ClockDiff(clock.NowMs(), endMs) >= 0 || job.stop.load() != 0) break;
+  }
+  post.Countdown({});
+  if (job.stop.load() == 0) post.Done();
+  return 0;
+}
+
+}  // namespace vm
