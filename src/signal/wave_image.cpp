@@ -79,6 +79,7 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
     return std::nullopt;
   }
   PutHeader(image.data(), static_cast<uint32_t>(dataBytes));
+  if (n == 0) return image;  // no frames; a count of 2^31 teeth must not take seconds to say so
   uint8_t* at = image.data() + kHeaderBytes;
   for (int64_t tooth = 0; tooth < p; ++tooth) {
     at = PutFrames(at, n, kLow);

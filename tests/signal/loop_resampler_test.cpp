@@ -1,0 +1,193 @@
+#include "signal/loop_resampler.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "signal/wave_image.h"
+#include "signal/wave_reader.h"
+
+namespace vm {
+namespace {
+
+// Frames from left levels (right = -left), with a nominal rate.
+std::vector<uint8_t> FramesOf(const std::vector<int16_t>& levels) {
+  std::vector<uint8_t> bytes;
+  for (const int16_t level : levels) {
+    for (const int16_t sample : {level, static_cast<int16_t>(-level)}) {
+      bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) & 0xFF));
+      bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
+    }
+  }
+  return bytes;
+}
+
+LoopSound SoundOf(const std::vector<uint8_t>& bytes) { return LoopSound(WaveFrames{bytes, 44100}); }
+
+LoopSound WheelSound(const WaveImage& image) { return LoopSound(*ReadWaveImage(image)); }
+
+struct Segment {
+  int32_t rate;
+  size_t frames;
+};
+
+std::vector<int16_t> Render(const LoopSound& sound, int32_t deviceRate, const std::vector<Segment>& schedule,
+                            size_t buffer = 512) {
+  LoopResampler resampler(deviceRate);
+  std::atomic<int32_t> rate{0};
+  std::vector<int16_t> out;
+  for (const Segment& s : schedule) {
+    rate = s.rate;
+    for (size_t done = 0; done < s.frames;) {
+      const size_t n = std::min(buffer, s.frames - done);
+      std::vector<int16_t> chunk(2 * n);
+      resampler.Render(sound, rate, chunk);
+      out.insert(out.end(), chunk.begin(), chunk.end());
+      done += n;
+    }
+  }
+  return out;
+}
+
+// The mean of the looped levels over [from, to) source frames, by plain integration.
+double MeanOver(const std::vector<int16_t>& levels, double from, double to) {
+  const double length = static_cast<double>(levels.size());
+  double area = 0;
+  for (double x = from; x < to;) {
+    const double frame = std::floor(x);
+    const double until = std::min(frame + 1, to);
+    area += (until - x) * levels[static_cast<size_t>(std::fmod(frame, length))];
+    x = until;
+  }
+  return area / (to - from);
+}
+
+// What the output must be: each frame the mean over the span it covers, with positions
+// kept exactly as whole numbers of 1/deviceRate source frames.
+std::vector<int16_t> Expected(const std::vector<int16_t>& levels, int32_t deviceRate, const std::vector<Segment>& schedule) {
+  std::vector<int16_t> out;
+  int64_t position = 0;
+  for (const Segment& s : schedule) {
+    for (size_t i = 0; i < s.frames; ++i) {
+      const double mean = MeanOver(levels, static_cast<double>(position) / deviceRate,
+                                   static_cast<double>(position + s.rate) / deviceRate);
+      position += s.rate;
+      const auto left = static_cast<int16_t>(std::lround(std::clamp(mean, -32000.0, 32000.0)));
+      out.push_back(left);
+      out.push_back(static_cast<int16_t>(-left));
+    }
+  }
+  return out;
+}
+
+std::vector<int16_t> LeftLevels(const WaveImage& image) {
+  const auto frames = ReadWaveImage(image);
+  std::vector<int16_t> levels;
+  for (size_t i = 0; i < frames->FrameCount(); ++i)
+    levels.push_back(static_cast<int16_t>(static_cast<uint16_t>(frames->data[4 * i] | frames->data[4 * i + 1] << 8)));
+  return levels;
+}
+
+void ExpectClose(const std::vector<int16_t>& actual, const std::vector<int16_t>& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t i = 0; i < actual.size(); ++i)
+    ASSERT_LE(std::abs(actual[i] - expected[i]), 1) << "sample " << i << " of " << actual.size();
+}
+
+TEST(LoopResampler, EqualRatesGiveTheFramesThemselvesAcrossManyLoops) {
+  const std::vector<int16_t> levels = {-32000, 5, 32000, -7, 1234, 32000};
+  const auto bytes = FramesOf(levels);
+  const LoopSound sound = SoundOf(bytes);
+  const auto out = Render(sound, 48000, {{48000, 1000}}, 7);
+  for (size_t i = 0; i < 1000; ++i) {
+    ASSERT_EQ(out[2 * i], levels[i % levels.size()]) << i;
+    ASSERT_EQ(out[2 * i + 1], -levels[i % levels.size()]) << i;
+  }
+}
+
+TEST(LoopResampler, EachFrameIsTheMeanOverItsSpan) {
+  const std::vector<int16_t> levels = {-32000, 32000, 32000, -32000, -100, 7000, -32000};
+  const auto bytes = FramesOf(levels);
+  const LoopSound sound = SoundOf(bytes);
+  for (const auto& [deviceRate, rate] : {std::pair{48000, 72000}, {48000, 24000}, {48000, 1120}, {48000, 168000},
+                                         {44100, 11200}, {48000, 47999}, {8000, kMaxPlaybackRate}, {48000, 12345}}) {
+    SCOPED_TRACE(std::to_string(rate) + " on " + std::to_string(deviceRate));
+    ExpectClose(Render(sound, deviceRate, {{rate, 3000}}), Expected(levels, deviceRate, {{rate, 3000}}));
+  }
+  // Half a frame each: two output frames per level; a frame and a half: the means of the table.
+  EXPECT_EQ(Render(sound, 48000, {{24000, 4}}), (std::vector<int16_t>{-32000, 32000, -32000, 32000, 32000, -32000,
+                                                                       32000, -32000}));
+  EXPECT_EQ(Render(sound, 48000, {{72000, 2}}), (std::vector<int16_t>{-10667, 10667, 32000, -32000}));
+}
+
+TEST(LoopResampler, RateChangeCarriesOnFromTheCurrentPosition) {
+  const WaveImage image = *BuildWaveImage(58, 2, Crankshaft);
+  const LoopSound sound = WheelSound(image);
+  const std::vector<Segment> schedule = {{11200, 1777}, {168000, 901}, {1120, 333}, {67890, 2000}, {11200, 4000}};
+  ExpectClose(Render(sound, 48000, schedule, 100), Expected(LeftLevels(image), 48000, schedule));
+}
+
+TEST(LoopResampler, MeanSpeedIsExact) {
+  // After deviceRate output frames at `rate` the position has moved by exactly `rate` source frames.
+  const WaveImage image = *BuildWaveImage(35, 1, Crankshaft);  // 648 frames
+  const LoopSound sound = WheelSound(image);
+  for (const auto& [deviceRate, rate] : {std::pair{48000, 11200}, {48000, 167978}, {44100, 1120}, {48000, 12347},
+                                         {96000, 168000}, {44100, 44099}}) {
+    LoopResampler resampler(deviceRate);
+    std::atomic<int32_t> rateNow{rate};
+    std::vector<int16_t> out(2 * static_cast<size_t>(deviceRate));
+    for (int second = 1; second <= 3; ++second) {
+      resampler.Render(sound, rateNow, out);
+      const uint64_t expected = (static_cast<uint64_t>(rate) * static_cast<uint64_t>(second)) % sound.Frames();
+      EXPECT_EQ(resampler.Position(), expected << 32) << rate << " on " << deviceRate << " after " << second << " s";
+    }
+  }
+}
+
+TEST(LoopResampler, LevelsStayWithinLimitsAndRightIsMinusLeft) {
+  const std::vector<int16_t> loud = {-32768, 32767, 32767, -32768, -32768, 0};
+  const auto bytes = FramesOf(loud);
+  const LoopSound sound = SoundOf(bytes);
+  const WaveImage image = *BuildWaveImage(10, 1, Camshaft);
+  const LoopSound wheel = WheelSound(image);
+  for (const int32_t rate : {1, 1120, 11200, 44100, 48000, 100000, 168000, kMaxPlaybackRate, 0, -5,
+                             kMaxPlaybackRate + 1}) {
+    for (const LoopSound* s : {&sound, &wheel}) {
+      const auto out = Render(*s, 48000, {{rate, 5000}});
+      for (size_t i = 0; i < out.size(); i += 2) {
+        ASSERT_LE(std::abs(out[i]), 32000) << rate;
+        ASSERT_EQ(out[i + 1], -out[i]) << rate;
+      }
+    }
+  }
+}
+
+TEST(LoopResampler, RewindStartsAgainAtTheFirstFrame) {
+  const WaveImage image = *BuildWaveImage(46, 2, Camshaft);
+  const LoopSound sound = WheelSound(image);
+  LoopResampler resampler(48000);
+  std::atomic<int32_t> rate{33333};
+  std::vector<int16_t> first(200), again(200), scratch(2 * 777);
+  resampler.Render(sound, rate, first);
+  resampler.Render(sound, rate, scratch);
+  resampler.Rewind();
+  resampler.Render(sound, rate, again);
+  EXPECT_EQ(first, again);
+}
+
+TEST(LoopResampler, ShorterSoundAfterALongerOneStaysInside) {
+  const WaveImage longer = *BuildWaveImage(10, 1, Camshaft);
+  const WaveImage shorter = *BuildWaveImage(80, 4, Crankshaft);
+  const LoopSound a = WheelSound(longer);
+  const LoopSound b = WheelSound(shorter);
+  LoopResampler resampler(48000);
+  std::atomic<int32_t> rate{44100};
+  std::vector<int16_t> out(2 * 1000);
+  resampler.Render(a, rate, out);
+  resampler.Render(b, rate, out);
+  EXPECT_LT(resampler.Position(), uint64_t{b.Frames()} << 32);
+}
+
+}  // namespace
+}  // namespace vm

@@ -1,0 +1,82 @@
+#include "../../tools/render_args.h"
+
+#include <gtest/gtest.h>
+
+namespace vm::render {
+namespace {
+
+struct ArgsCase {
+  std::vector<std::string> args;
+  const char* named;  // the option the message must name; null when the arguments are good
+};
+
+// Reads what the --out mode reads, in its order.
+bool ReadAll(const std::vector<std::string>& args, std::string& error) {
+  const auto options = Options::Parse(args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--device-rate"},
+                                      error);
+  WheelConfig wheel;
+  int64_t rpm = 0;
+  double seconds = 0;
+  int32_t rate = 0;
+  return options && ReadWheel(*options, wheel, error) && RequireOptions(*options, {"--rpm", "--seconds"}, error) &&
+         ReadInteger(*options, "--rpm", 1, 300000, rpm, error) && ReadSeconds(*options, "--seconds", seconds, error) &&
+         ReadDeviceRate(*options, rate, error);
+}
+
+TEST(RenderArgs, BadArgumentsAreNamed) {
+  const std::vector<std::string> good = {"--teeth", "46", "--missing", "2", "--position", "camshaft", "--rpm", "1000",
+                                         "--seconds", "0.5"};
+  auto with = [&](size_t at, const std::string& value) {
+    auto args = good;
+    args[at] = value;
+    return args;
+  };
+  auto plus = [&](std::vector<std::string> extra) {
+    auto args = good;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  };
+  const ArgsCase cases[] = {
+      {good, nullptr},
+      {plus({"--device-rate", "44100"}), nullptr},
+      {with(1, "4x"), "--teeth"},
+      {with(1, ""), "--teeth"},
+      {with(1, "99999999999"), "--teeth"},
+      {with(3, "+2"), "--missing"},
+      {with(5, "Camshaft"), "--position"},
+      {with(7, "0"), "--rpm"},
+      {with(7, "300001"), "--rpm"},
+      {with(9, "0"), "--seconds"},
+      {with(9, "-1"), "--seconds"},
+      {with(9, "1e3"), "--seconds"},
+      {with(9, "nan"), "--seconds"},
+      {plus({"--device-rate", "100"}), "--device-rate"},
+      {plus({"--rpm", "5"}), "--rpm"},
+      {plus({"--device-rate"}), "--device-rate"},
+      {plus({"--volume", "3"}), "--volume"},
+      {std::vector<std::string>(good.begin(), good.end() - 2), "--seconds"},
+      {std::vector<std::string>(good.begin() + 2, good.end()), "--teeth"},
+  };
+  for (const ArgsCase& c : cases) {
+    std::string error;
+    const bool ok = ReadAll(c.args, error);
+    if (!c.named) {
+      EXPECT_TRUE(ok) << error;
+      continue;
+    }
+    EXPECT_FALSE(ok) << c.named;
+    EXPECT_NE(error.find(c.named), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+}
+
+TEST(RenderArgs, DeviceRateDefaultsTo48000) {
+  std::string error;
+  const auto options = Options::Parse({}, {"--device-rate"}, error);
+  int32_t rate = 0;
+  ASSERT_TRUE(options && ReadDeviceRate(*options, rate, error));
+  EXPECT_EQ(rate, 48000);
+}
+
+}  // namespace
+}  // namespace vm::render

@@ -1,0 +1,117 @@
+#include "render_args.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "signal/loop_resampler.h"
+
+namespace vm::render {
+namespace {
+
+constexpr double kMaxSeconds = 10000.0;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+std::optional<Options> Options::Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
+                                      std::string& error) {
+  Options options;
+  for (size_t i = 0; i < args.size(); i += 2) {
+    const std::string& name = args[i];
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      error = Quoted(name) + ": unknown option here";
+      return std::nullopt;
+    }
+    if (i + 1 >= args.size()) {
+      error = name + ": needs a value";
+      return std::nullopt;
+    }
+    if (!options.values_.emplace(name, args[i + 1]).second) {
+      error = name + ": given twice";
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+std::string Options::Value(std::string_view name) const {
+  const auto found = values_.find(std::string(name));
+  return found == values_.end() ? std::string() : found->second;
+}
+
+bool RequireOptions(const Options& options, std::initializer_list<std::string_view> names, std::string& error) {
+  for (const std::string_view name : names) {
+    if (!options.Has(name)) {
+      error = std::string(name) + ": missing";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReadInteger(const Options& options, std::string_view name, int64_t minimum, int64_t maximum, int64_t& value,
+                 std::string& error) {
+  const std::string text = options.Value(name);
+  const char* end = text.data() + text.size();
+  int64_t parsed = 0;
+  const auto [stop, failure] = std::from_chars(text.data(), end, parsed);
+  if (text.empty() || failure != std::errc() || stop != end || parsed < minimum || parsed > maximum) {
+    error = std::string(name) + ": expected a whole number from " + std::to_string(minimum) + " to " +
+            std::to_string(maximum) + ", got " + Quoted(text);
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error) {
+  const std::string text = options.Value(name);
+  const char* end = text.data() + text.size();
+  double parsed = 0;
+  const auto [stop, failure] = std::from_chars(text.data(), end, parsed, std::chars_format::fixed);
+  if (text.empty() || failure != std::errc() || stop != end || !(parsed > 0.0) || parsed > kMaxSeconds) {
+    error = std::string(name) + ": expected seconds above 0 and up to 10000, got " + Quoted(text);
+    return false;
+  }
+  seconds = parsed;
+  return true;
+}
+
+bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
+  if (!RequireOptions(options, {"--teeth", "--missing", "--position"}, error)) return false;
+  constexpr int64_t low = std::numeric_limits<int32_t>::min();
+  constexpr int64_t high = std::numeric_limits<int32_t>::max();
+  int64_t teeth = 0;
+  int64_t missing = 0;
+  if (!ReadInteger(options, "--teeth", low, high, teeth, error)) return false;
+  if (!ReadInteger(options, "--missing", low, high, missing, error)) return false;
+  const std::string position = options.Value("--position");
+  if (position != "camshaft" && position != "crankshaft") {
+    error = "--position: expected camshaft or crankshaft, got " + Quoted(position);
+    return false;
+  }
+  wheel.AvailableTeeth = static_cast<int32_t>(teeth);
+  wheel.MissingTeeth = static_cast<int32_t>(missing);
+  wheel.WheelAt = position == "camshaft" ? Camshaft : Crankshaft;
+  return true;
+}
+
+bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error) {
+  rate = kDefaultDeviceRate;
+  if (!options.Has("--device-rate")) return true;
+  int64_t value = 0;
+  if (!ReadInteger(options, "--device-rate", kMinDeviceRate, kMaxDeviceRate, value, error)) return false;
+  rate = static_cast<int32_t>(value);
+  return true;
+}
+
+int Fail(const std::string& message, int code) {
+  std::fprintf(stderr, "velomira-render: %s\n", message.c_str());
+  return code;
+}
+
+}  // namespace vm::render

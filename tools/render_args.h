@@ -1,0 +1,49 @@
+#pragma once
+// Command-line pieces shared by the modes of velomira-render: "--name value" options,
+// strict numbers, the wheel, the device rate, and the one-line failure message.
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/wheel_config.h"
+
+namespace vm::render {
+
+inline constexpr int kBadArguments = 2;
+inline constexpr int kFailed = 1;
+inline constexpr int32_t kDefaultDeviceRate = 48000;
+
+class Options {
+ public:
+  // Every argument a "--name value" pair with a name from `known`. An unknown or repeated
+  // name, or a name without a value, fails with a message naming it.
+  static std::optional<Options> Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
+                                      std::string& error);
+  bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
+  // Empty text for an option not given.
+  std::string Value(std::string_view name) const;
+
+ private:
+  std::map<std::string, std::string> values_;
+};
+
+// Each fails with a message naming the option when it is missing (where required), not a
+// number, or out of range.
+bool RequireOptions(const Options& options, std::initializer_list<std::string_view> names, std::string& error);
+bool ReadInteger(const Options& options, std::string_view name, int64_t minimum, int64_t maximum, int64_t& value,
+                 std::string& error);
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error);
+// --teeth, --missing, --position camshaft|crankshaft.
+bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
+// --device-rate, 48000 when not given.
+bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
+
+// Prints "velomira-render: <message>" on one line to the error stream and gives `code`.
+int Fail(const std::string& message, int code = kBadArguments);
+
+}  // namespace vm::render
