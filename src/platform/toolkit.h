@@ -120,8 +120,12 @@ class Toolkit {
   void PostEvent(const Event& event);
 
  private:
+  friend struct ToolkitAccess;  // the Qt side's own accessors (toolkit_qt.h)
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The running executable's full path, for the settings file and the requesters' folder.
+std::string ExecutablePath();
 
 }  // namespace vm

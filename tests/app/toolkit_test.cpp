@@ -1,0 +1,318 @@
+// The toolkit on real widgets: which actions become events, in what order, and what the
+// program's own settings do not raise.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <thread>
+#include <vector>
+
+#include "app/ids.h"
+#include "platform/toolkit.h"
+#include "platform/toolkit_qt.h"
+
+namespace vm {
+namespace {
+
+class ToolkitTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    tk.OpenWindow(0, "Test", 400, 300, WindowCloseBox | WindowSizable | WindowCentreScreen);
+    tk.CreateMenuBar(0);
+    tk.MenuTitle("Edit");
+    tk.MenuItem(6, "Edit\tReturn");
+    tk.MenuItem(7, "Del\tDel");
+    tk.AddShortcut(0, Key::Return, 6);
+    tk.AddShortcut(0, Key::Delete, 7);
+    tk.AddShortcut(0, Key::AltA, 9);
+  }
+
+  std::vector<Event> Drain() {
+    std::vector<Event> events;
+    Event event;
+    while (tk.PollEvent(event)) events.push_back(event);
+    return events;
+  }
+
+  QWidget* W(int id) { return ToolkitAccess::Control(tk, id); }
+
+  Toolkit tk;
+};
+
+bool IsEvent(const Event& e, int32_t kind, int window, int id, int32_t subType = -1) {
+  return e.kind == kind && e.window == window && e.id == id && (subType < 0 || e.subType == subType);
+}
+
+TEST_F(ToolkitTest, ProgramSettersRaiseNoEvents) {
+  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
+  tk.AddControl(0, 4, ControlKind::Option, 10, 40, 70, 20, "A");
+  tk.AddControl(0, 5, ControlKind::Option, 10, 60, 70, 20, "B");
+  tk.AddControl(0, 8, ControlKind::Slider, 10, 90, 200, 20, "", 50, 7500);
+  tk.AddControl(0, 9, ControlKind::Combo, 10, 120, 70, 20);
+  tk.AddControl(0, 11, ControlKind::List, 200, 10, 150, 100);
+  tk.AddControl(0, 13, ControlKind::CheckBox, 10, 150, 70, 20, "Loop");
+  tk.AddControl(0, 17, ControlKind::TextField, 10, 180, 70, 20);
+  tk.AddListColumn(11, "A", 50);
+  Drain();
+  tk.SetState(1, 46);
+  tk.SetState(4, 1);
+  tk.SetState(5, 1);
+  tk.SetState(8, 300);
+  tk.AddItem(9, -1, "1000");
+  tk.SetState(9, 0);
+  tk.SetText(9, "55");
+  tk.AddItem(11, -1, "1");
+  tk.SetState(11, 0);
+  tk.SetState(13, 1);
+  tk.SetText(17, "x");
+  EXPECT_TRUE(Drain().empty());
+}
+
+TEST_F(ToolkitTest, ValuesAreClampedAndOptionsExclusive) {
+  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
+  tk.AddControl(0, 4, ControlKind::Option, 10, 40, 70, 20, "A");
+  tk.AddControl(0, 5, ControlKind::Option, 10, 60, 70, 20, "B");
+  tk.AddControl(0, 8, ControlKind::Slider, 10, 90, 200, 20, "", 50, 7500);
+  const struct { int id; int set; int read; } cases[] = {
+      {1, 5, 10}, {1, 99, 80}, {1, 46, 46}, {8, 0, 50}, {8, -1, 50}, {8, 9999, 7500}, {8, 250, 250},
+  };
+  for (const auto& c : cases) {
+    tk.SetState(c.id, c.set);
+    EXPECT_EQ(tk.State(c.id), c.read) << c.id << " set " << c.set;
+  }
+  tk.SetState(4, 1);
+  tk.SetState(5, 1);
+  EXPECT_EQ(tk.State(4), 0);
+  EXPECT_EQ(tk.State(5), 1);
+  EXPECT_EQ(tk.Text(1), "46");
+}
+
+TEST_F(ToolkitTest, ButtonClickIsAControlEventOfItsWindow) {
+  tk.AddControl(0, 7, ControlKind::Button, 10, 10, 50, 20, "Start");
+  QTest::mouseClick(W(7), Qt::LeftButton);
+  const auto events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 7));
+  tk.SetEnabled(7, false);
+  QTest::mouseClick(W(7), Qt::LeftButton);
+  EXPECT_TRUE(Drain().empty());
+  EXPECT_FALSE(tk.IsEnabled(7));
+}
+
+TEST_F(ToolkitTest, ComboTypingDeselectsAndPickingSelects) {
+  tk.AddControl(0, 9, ControlKind::Combo, 10, 10, 70, 20);
+  for (const char* text : {"1000", "2000", "3000"}) tk.AddItem(9, -1, text);
+  EXPECT_EQ(tk.State(9), -1) << "adding items selects nothing";
+  tk.SetState(9, 0);
+  EXPECT_EQ(tk.Text(9), "1000");
+  auto* combo = static_cast<QComboBox*>(W(9));
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo->lineEdit(), "25");
+  auto events = Drain();
+  ASSERT_FALSE(events.empty());
+  EXPECT_TRUE(IsEvent(events.back(), ControlEvent, 0, 9, Change));
+  EXPECT_EQ(tk.State(9), -1);
+  EXPECT_EQ(tk.Text(9), "25") << "no completion from the list";
+  emit combo->activated(1);  // what the drop-down list reports for a pick
+  events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 9, Change));
+  EXPECT_EQ(tk.State(9), 1);
+}
+
+TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
+  tk.AddControl(0, 9, ControlKind::Combo, 10, 10, 70, 20);
+  tk.AddControl(0, 10, ControlKind::Button, 100, 10, 50, 20, "Set");
+  auto* edit = static_cast<QComboBox*>(W(9))->lineEdit();
+  tk.SetText(9, "123");
+  tk.SetFocus(9);
+  Drain();
+  QTest::keyClick(edit, Qt::Key_Return);
+  auto events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 6));
+  EXPECT_EQ(static_cast<QComboBox*>(W(9))->count(), 0) << "Return must not reach the combo";
+
+  tk.SetMenuItemEnabled(MainMenu, 7, false);
+  edit->setCursorPosition(0);
+  QTest::keyClick(edit, Qt::Key_Delete);
+  EXPECT_TRUE(Drain().empty());
+  EXPECT_EQ(tk.Text(9), "123") << "a disabled shortcut's key does nothing at all";
+
+  tk.SetMenuItemEnabled(MainMenu, 7, true);
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClick(W(10), Qt::Key_A, Qt::AltModifier);  // item 9 has no menu entry here
+  events = Drain();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 7));
+  EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 9));
+}
+
+TEST_F(ToolkitTest, ShortcutsBelongToTheirWindowOnly) {
+  tk.OpenWindow(1, "Name", 170, 70, WindowCloseBox | WindowCentreOwner, 0);
+  tk.AddControl(1, 17, ControlKind::TextField, 10, 10, 150, 20);
+  Drain();
+  QTest::keyClick(W(17), Qt::Key_Return);
+  EXPECT_TRUE(Drain().empty());
+}
+
+TEST_F(ToolkitTest, SpinCannotBeTypedIntoButStepsWithArrowKeys) {
+  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
+  tk.SetState(1, 46);
+  auto* spin = static_cast<QSpinBox*>(W(1));
+  spin->setFocus();
+  QTest::keyClicks(spin, "7");
+  EXPECT_EQ(tk.State(1), 46);
+  QTest::keyClick(spin, Qt::Key_Up);
+  EXPECT_EQ(tk.State(1), 47);
+  const auto events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 1));
+}
+
+TEST_F(ToolkitTest, DigitsFieldTakesOnlyDigits) {
+  tk.AddControl(0, 23, ControlKind::DigitsField, 10, 10, 80, 20);
+  QTest::keyClicks(W(23), "1a2-3 ");
+  EXPECT_EQ(tk.Text(23), "123");
+  tk.SetText(23, "x9");  // the program may set anything
+  EXPECT_EQ(tk.Text(23), "x9");
+}
+
+TEST_F(ToolkitTest, ListRowsColumnsAndSelection) {
+  tk.AddControl(0, 11, ControlKind::List, 10, 10, 200, 140);
+  tk.AddListColumn(11, "Time (ms)", 60);
+  tk.AddListColumn(11, "RPM 1", 50);
+  tk.AddListColumn(11, "RPM 2", 50);
+  tk.AddItem(11, -1, "1000\n2000\n3000");
+  tk.AddItem(11, -1, "5\n6");
+  tk.AddItem(11, 0, "a\nb\nc\nextra");
+  ASSERT_EQ(tk.ItemCount(11), 3);
+  EXPECT_EQ(tk.ItemText(11, 0, 2), "c");
+  EXPECT_EQ(tk.ItemText(11, 2, 2), "");
+  EXPECT_EQ(tk.ItemText(11, 1, 1), "2000");
+  EXPECT_EQ(tk.State(11), -1);
+  tk.SetState(11, 1);
+  EXPECT_EQ(tk.State(11), 1);
+  tk.AddItem(11, 0, "x\ny\nz");
+  EXPECT_EQ(tk.State(11), 2) << "the selection stays on its row";
+  tk.RemoveItem(11, 2);
+  EXPECT_EQ(tk.State(11), -1);
+  tk.SetItemText(11, 0, 1, "q");
+  EXPECT_EQ(tk.ItemText(11, 0, 1), "q");
+  EXPECT_TRUE(Drain().empty());
+
+  auto* list = static_cast<QTreeWidget*>(W(11));
+  const QRect row = list->visualItemRect(list->topLevelItem(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+  EXPECT_EQ(tk.State(11), 1);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+  const auto events = Drain();
+  ASSERT_FALSE(events.empty());
+  EXPECT_TRUE(IsEvent(events.front(), ControlEvent, 0, 11, Change));
+  EXPECT_TRUE(IsEvent(events.back(), ControlEvent, 0, 11, DoubleClick));
+}
+
+TEST_F(ToolkitTest, CloseBoxAsksAndResizeByUserIsReported) {
+  QWidget* window = ToolkitAccess::Window(tk, 0);
+  Drain();
+  window->close();
+  auto events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], CloseEvent, 0, 0));
+  EXPECT_TRUE(tk.IsWindowOpen(0));
+  window->resize(380, 320);
+  events = Drain();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().kind, SizeEvent);
+  EXPECT_EQ(tk.WindowHeight(0), 320);
+}
+
+TEST_F(ToolkitTest, SizeBoundsHold) {
+  tk.SetWindowSizeBounds(0, 300, 230, 530, -1);
+  QWidget* window = ToolkitAccess::Window(tk, 0);
+  window->resize(100, 100);
+  EXPECT_EQ(tk.WindowWidth(0), 300);
+  EXPECT_EQ(tk.WindowHeight(0), 230);
+  window->resize(900, 900);
+  EXPECT_EQ(tk.WindowWidth(0), 530);
+  EXPECT_EQ(tk.WindowHeight(0), 900);
+}
+
+TEST_F(ToolkitTest, MenuItemsAndPopupDeliverMenuEvents) {
+  tk.CreatePopupMenu(BatchPopupMenu);
+  tk.MenuItem(6, "Edit");
+  tk.MenuItem(7, "Del");
+  Drain();
+  ToolkitAccess::MenuAction(tk, MainMenu, 7)->trigger();
+  tk.ShowPopupMenu(BatchPopupMenu, 0);
+  ToolkitAccess::MenuAction(tk, BatchPopupMenu, 6)->trigger();
+  ToolkitAccess::PopupMenu(tk, BatchPopupMenu)->close();
+  const auto events = Drain();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 7));
+  EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 6));
+  tk.SetMenuItemEnabled(BatchPopupMenu, 6, false);
+  EXPECT_FALSE(tk.IsMenuItemEnabled(BatchPopupMenu, 6));
+  EXPECT_TRUE(tk.IsMenuItemEnabled(MainMenu, 6)) << "the popup's states are its own";
+}
+
+TEST_F(ToolkitTest, PostedEventsKeepOrderAcrossThreads) {
+  constexpr int kPerThread = 2000;
+  auto post = [this](int window) {
+    for (int i = 0; i < kPerThread; ++i) {
+      Event event;
+      event.kind = ControlEvent;
+      event.window = window;
+      event.id = i;
+      tk.PostEvent(event);
+    }
+  };
+  std::thread a(post, 1), b(post, 2);
+  a.join();
+  b.join();
+  int next[3] = {0, 0, 0};
+  for (const Event& event : Drain()) {
+    ASSERT_EQ(event.id, next[event.window]) << "window " << event.window;
+    ++next[event.window];
+  }
+  EXPECT_EQ(next[1], kPerThread);
+  EXPECT_EQ(next[2], kPerThread);
+}
+
+TEST_F(ToolkitTest, WaitEventBlocksUntilAnotherThreadPosts) {
+  Drain();
+  std::thread poster([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Event event;
+    event.kind = EventStepDone;
+    event.generation = 7;
+    tk.PostEvent(event);
+  });
+  const Event event = tk.WaitEvent();
+  poster.join();
+  EXPECT_EQ(event.kind, EventStepDone);
+  EXPECT_EQ(event.generation, 7u);
+}
+
+TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
+  tk.CreateStatusBar(0, {150, 50});
+  tk.SetStatusText(0, "<b>name</b>", true);
+  EXPECT_EQ(tk.StatusText(0), "<b>name</b>");
+  EXPECT_EQ(tk.StatusText(5), "");
+  tk.OpenWindow(1, "Edit x", 170, 70, WindowCloseBox | WindowCentreOwner, 0);
+  tk.AddControl(1, 17, ControlKind::TextField, 10, 10, 150, 20, "x");
+  tk.CloseWindow(0);
+  EXPECT_FALSE(tk.IsWindowOpen(1)) << "an owned window goes with its owner";
+  EXPECT_EQ(tk.Text(17), "");
+  tk.SetText(17, "ignored");  // a control that no longer exists is quietly ignored
+}
+
+}  // namespace
+}  // namespace vm
