@@ -43,23 +43,30 @@ bool PreferenceFile::Open(const std::string& path, uint32_t options) {
   path_ = path;
   options_ = options;
   std::string bytes;
-  const FileAccess access = ReadWholeFile(path, bytes);
-  if (access == FileAccess::None) {
-    holding_ = Holding::RememberedPath;
-    return false;
+  FileAccess access = FileAccess::None;
+  try {
+    access = ReadWholeFile(path, bytes);
+    if (access != FileAccess::None) Parse(bytes);
+  } catch (const std::bad_alloc&) {
+    // Out of memory: an empty document, and the file, only partly read, is never written over.
+    entries_.clear();
+    utf8_ = false;
+    access = FileAccess::ReadOnly;
   }
-  holding_ = access == FileAccess::ReadWrite ? Holding::ReadWrite : Holding::ReadOnly;
-  std::string_view text = bytes;
+  switch (access) {
+    case FileAccess::None: holding_ = Holding::RememberedPath; return false;
+    case FileAccess::ReadOnly: holding_ = Holding::ReadOnly; return true;
+    case FileAccess::ReadWrite: holding_ = Holding::ReadWrite; return true;
+  }
+  return false;
+}
+
+void PreferenceFile::Parse(std::string_view text) {
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     utf8_ = true;
     text.remove_prefix(kByteOrderMark.size());
   }
-  try {
-    entries_ = ParsePreferenceText(text);
-  } catch (const std::bad_alloc&) {
-    entries_.clear();  // out of memory: an empty document, as for an unreadable file
-  }
-  return true;
+  entries_ = ParsePreferenceText(text);
 }
 
 std::string PreferenceFile::ToStored(std::string_view text) const {

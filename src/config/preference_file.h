@@ -55,6 +55,7 @@ class PreferenceFile {
   enum class Holding { Nothing, Created, ReadWrite, ReadOnly, RememberedPath };
   static constexpr size_t kTopSection = static_cast<size_t>(-1);
 
+  void Parse(std::string_view text);
   bool HasDocument() const { return holding_ != Holding::Nothing; }
   std::string ToStored(std::string_view text) const;
   std::string ToCaller(std::string_view text) const;

@@ -13,92 +13,78 @@
 namespace vm {
 namespace {
 
-using testing::Exists;
 using testing::ReadBytes;
 using testing::ScratchDir;
 using testing::Unwritable;
-using testing::WriteBytes;
 
 const std::string kOld = "[General]\r\nType = precious\r\n";
 
-void SaveDefaults(const std::string& path) {
-  const WheelConfig config = DefaultWheelConfig();
-  SaveWheelConfig(path, config, PresetTexts(config));
-}
+class AtomicSaveTest : public ::testing::Test {
+ protected:
+  AtomicSaveTest() { testing::WriteBytes(dir_.Path("old.cfg"), kOld); }
+  void SaveDefaults(const std::string& name) {
+    const WheelConfig config = DefaultWheelConfig();
+    SaveWheelConfig(dir_.Path(name), config, PresetTexts(config));
+  }
+  void ExpectUntouched() {
+    EXPECT_EQ(ReadBytes(dir_.Path("old.cfg")), kOld);
+    EXPECT_EQ(dir_.Names(), std::set<std::string>{"old.cfg"});
+  }
+  ScratchDir dir_;
+};
 
-TEST(AtomicSaveTest, EveryFailingStepLeavesTheOldFileAndNoTemporary) {
-  const SaveFault faults[] = {SaveFault::CreateTemporary, SaveFault::WritePartway, SaveFault::Flush,
-                              SaveFault::Rename};
-  for (SaveFault fault : faults) {
+TEST_F(AtomicSaveTest, EveryFailingStepLeavesTheOldFileAndNoTemporary) {
+  for (SaveFault fault : {SaveFault::CreateTemporary, SaveFault::WritePartway, SaveFault::Flush, SaveFault::Rename}) {
     SCOPED_TRACE(static_cast<int>(fault));
-    ScratchDir dir;
-    WriteBytes(dir.Path("old.cfg"), kOld);
     SetSaveFaultForTesting(fault);
-    SaveDefaults(dir.Path("old.cfg"));
-    SaveDefaults(dir.Path("new.cfg"));
-    EXPECT_FALSE(ReplaceFile(dir.Path("old.cfg"), "x"));
+    SaveDefaults("old.cfg");
+    SaveDefaults("new.cfg");
+    EXPECT_FALSE(ReplaceFile(dir_.Path("old.cfg"), "x"));
     SetSaveFaultForTesting(SaveFault::None);
-    EXPECT_EQ(ReadBytes(dir.Path("old.cfg")), kOld);
-    EXPECT_EQ(dir.Names(), std::set<std::string>{"old.cfg"});
+    ExpectUntouched();
   }
 }
 
-TEST(AtomicSaveTest, MissingFolderCreatesNothing) {
-  ScratchDir dir;
-  SaveDefaults(dir.Path("missing/wheel.cfg"));
-  EXPECT_FALSE(Exists(dir.Path("missing")));
-  EXPECT_TRUE(dir.Names().empty());
+TEST_F(AtomicSaveTest, MissingFolderCreatesNothing) {
+  SaveDefaults("missing/wheel.cfg");
+  ExpectUntouched();
 }
 
-TEST(AtomicSaveTest, UnwritableFileStaysAsItWas) {
-  ScratchDir dir;
-  WriteBytes(dir.Path("old.cfg"), kOld);
-  Unwritable lock(dir.Path("old.cfg"));
-  if (!lock.ok()) GTEST_SKIP() << "cannot make a file unwritable here";
-  SaveDefaults(dir.Path("old.cfg"));
-  EXPECT_EQ(ReadBytes(dir.Path("old.cfg")), kOld);
-  EXPECT_EQ(dir.Names(), std::set<std::string>{"old.cfg"});
+TEST_F(AtomicSaveTest, UnwritableFileOrFolderStaysAsItWas) {
+  // Locking the file stops its save; locking the folder stops every save into it.
+  for (const auto& [locked, other] : {std::pair(dir_.Path("old.cfg"), ""), std::pair(dir_.path(), "new.cfg")}) {
+    Unwritable lock(locked);
+    if (!lock.ok()) GTEST_SKIP() << "cannot make " << locked << " unwritable here";
+    SaveDefaults("old.cfg");
+    if (*other) SaveDefaults(other);
+    ExpectUntouched();
+  }
 }
 
-TEST(AtomicSaveTest, UnwritableFolderStaysAsItWas) {
-  ScratchDir dir;
-  WriteBytes(dir.Path("old.cfg"), kOld);
-  Unwritable lock(dir.path());
-  if (!lock.ok()) GTEST_SKIP() << "cannot make a folder unwritable here";
-  SaveDefaults(dir.Path("old.cfg"));
-  SaveDefaults(dir.Path("new.cfg"));
-  EXPECT_EQ(ReadBytes(dir.Path("old.cfg")), kOld);
-  EXPECT_EQ(dir.Names(), std::set<std::string>{"old.cfg"});
-}
-
-TEST(AtomicSaveTest, SuccessKeepsPermissionsAndLinks) {
-  ScratchDir dir;
-  WriteBytes(dir.Path("real.cfg"), kOld);
-  ASSERT_EQ(::chmod(dir.Path("real.cfg").c_str(), 0640), 0);
-  ASSERT_EQ(::symlink("real.cfg", dir.Path("link.cfg").c_str()), 0);
-  EXPECT_TRUE(ReplaceFile(dir.Path("link.cfg"), "new"));
-  EXPECT_EQ(ReadBytes(dir.Path("real.cfg")), "new");
+TEST_F(AtomicSaveTest, SuccessKeepsPermissionsAndLinks) {
+  ASSERT_EQ(::chmod(dir_.Path("old.cfg").c_str(), 0640), 0);
+  ASSERT_EQ(::symlink("old.cfg", dir_.Path("link.cfg").c_str()), 0);
+  EXPECT_TRUE(ReplaceFile(dir_.Path("link.cfg"), "new"));
+  EXPECT_EQ(ReadBytes(dir_.Path("old.cfg")), "new");
   struct stat st {};
-  ASSERT_EQ(::lstat(dir.Path("link.cfg").c_str(), &st), 0);
+  ASSERT_EQ(::lstat(dir_.Path("link.cfg").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  ASSERT_EQ(::stat(dir.Path("real.cfg").c_str(), &st), 0);
+  ASSERT_EQ(::stat(dir_.Path("old.cfg").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(dir.Names(), (std::set<std::string>{"link.cfg", "real.cfg"}));
+  EXPECT_EQ(dir_.Names(), (std::set<std::string>{"link.cfg", "old.cfg"}));
 }
 
-TEST(AtomicSaveTest, ReadingTellsHowTheFileOpened) {
-  ScratchDir dir;
+TEST_F(AtomicSaveTest, ReadingTellsHowTheFileOpened) {
   std::string bytes = "stale";
-  EXPECT_EQ(ReadWholeFile(dir.Path("none"), bytes), FileAccess::None);
+  EXPECT_EQ(ReadWholeFile(dir_.Path("none"), bytes), FileAccess::None);
   EXPECT_EQ(bytes, "");
-  EXPECT_EQ(ReadWholeFile(dir.path(), bytes), FileAccess::None);  // a folder is no file
-  EXPECT_FALSE(ReplaceFile(dir.path(), "x"));
-  WriteBytes(dir.Path("f"), std::string("a\0b", 3));
-  EXPECT_EQ(ReadWholeFile(dir.Path("f"), bytes), FileAccess::ReadWrite);
-  EXPECT_EQ(bytes, std::string("a\0b", 3));
-  Unwritable lock(dir.Path("f"));
+  EXPECT_EQ(ReadWholeFile(dir_.path(), bytes), FileAccess::None);  // a folder is no file
+  EXPECT_FALSE(ReplaceFile(dir_.path(), "x"));
+  EXPECT_EQ(ReadWholeFile(dir_.Path("old.cfg"), bytes), FileAccess::ReadWrite);
+  EXPECT_EQ(bytes, kOld);
+  Unwritable lock(dir_.Path("old.cfg"));
   if (!lock.ok()) GTEST_SKIP() << "cannot make a file unwritable here";
-  EXPECT_EQ(ReadWholeFile(dir.Path("f"), bytes), FileAccess::ReadOnly);
+  EXPECT_EQ(ReadWholeFile(dir_.Path("old.cfg"), bytes), FileAccess::ReadOnly);
 }
 
 }  // namespace
