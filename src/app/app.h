@@ -1,0 +1,66 @@
+#pragma once
+// The program's shell: the start and end sequences around the main loop, and the dispatch of
+// every event to its handler. All on the main thread.
+
+#include <string>
+
+#include "app/tone_control.h"
+#include "batch/batch_controller.h"
+#include "config/wheel_config.h"
+#include "platform/toolkit.h"
+
+namespace vm {
+
+class Requesters;
+class SoundOutput;
+
+class App {
+ public:
+  // `sound` must be open already (RunProgram opens it).
+  App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exePath);
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Reads the settings file, builds the main window and shows the record in it.
+  void Start();
+  // Runs events until the main window has been closed (close box or File > Exit).
+  void RunMainLoop();
+  // Stops a batch run, writes the settings file, closes the windows. The caller closes the
+  // sound afterwards.
+  void End();
+
+  void Dispatch(const Event& event);
+  bool QuitRequested() const { return quitRequested_; }
+  // For tests: handles every event already waiting, without blocking. Returns how many.
+  int ProcessPending();
+
+  WheelConfig& config() { return config_; }
+  BatchController& batch() { return batch_; }
+  const std::string& settingsPath() const { return settingsPath_; }
+
+ private:
+  void DispatchMainWindow(const Event& event);
+  void DispatchMenu(int item);
+  void DispatchMainControl(const Event& event);
+  void DispatchNameDialog(const Event& event);
+  void LayOutBatchControls();
+  std::vector<std::string> PresetItems() const;
+
+  Toolkit& toolkit_;
+  SoundOutput& sound_;
+  Requesters& requesters_;
+  const std::string exePath_;
+  const std::string exeDir_;
+  std::string settingsPath_;
+  WheelConfig config_;  // created empty; the settings file fills it at Start
+  bool quitRequested_ = false;
+  BatchController batch_;
+  ToneControl tone_;
+};
+
+// The whole run: opens the sound (or shows the "Error" box and returns at once, touching no
+// settings file), starts, runs the loop, ends, closes the sound. Always returns 0.
+int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters,
+               const std::string& exePath);
+
+}  // namespace vm

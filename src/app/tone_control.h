@@ -1,0 +1,33 @@
+#pragma once
+// The continuous tone and the RPM: the "Start"/"Stop" button, the slider, the preset list
+// and "Set". The RPM is always twice the slider's position.
+
+#include "config/wheel_config.h"
+
+namespace vm {
+
+class SoundOutput;
+class Toolkit;
+
+class ToneControl {
+ public:
+  ToneControl(Toolkit& toolkit, SoundOutput& sound, const WheelConfig& config)
+      : toolkit_(toolkit), sound_(sound), config_(config) {}
+
+  void OnStartStopButton();  // ControlEvent 7
+  void OnSlider();           // ControlEvent 8: the user's, or posted by the list, "Set" or a runner
+  void OnRpmCombo();         // ControlEvent 9, Change
+  void OnSetButton();        // ControlEvent 10
+
+ private:
+  void StartTone();
+  void StopTone();
+  void LoadCurrentWheel();
+  void SliderFromField();
+
+  Toolkit& toolkit_;
+  SoundOutput& sound_;
+  const WheelConfig& config_;
+};
+
+}  // namespace vm
