@@ -112,7 +112,7 @@ bool PreferenceFile::SelectGroup(std::string_view name) {
       return true;
     }
   }
-  pending_ = stored;
+  pending_ = OnOneLine(stored);
   return false;
 }
 
@@ -135,8 +135,8 @@ void PreferenceFile::Write(std::string_view key, std::string_view value) {
     pending_.reset();
     group_ = entries_.size() - 1;
   }
-  std::string storedKey = ToStored(key);
-  std::string storedValue = ToStored(value);
+  std::string storedKey = OnOneLine(ToStored(key));
+  std::string storedValue = OnOneLine(ToStored(value));
   size_t at = 0;
   if (const std::optional<size_t> found = FindKey(storedKey)) {
     at = *found;

@@ -136,6 +136,13 @@ std::string Utf8ToLatin1(std::string_view text) {
   return out;
 }
 
+std::string OnOneLine(std::string text) {
+  for (char& c : text) {
+    if (IsLineEnd(c)) c = ' ';
+  }
+  return text;
+}
+
 std::string_view TrimBlanks(std::string_view text) { return TrimTrailingBlanks(SkipLeadingBlanks(text)); }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {

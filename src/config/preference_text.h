@@ -28,6 +28,10 @@ std::string RenderPreferenceText(const std::vector<PreferenceEntry>& entries, ui
 std::string Latin1ToUtf8(std::string_view text);
 std::string Utf8ToLatin1(std::string_view text);
 
+// CR and LF replaced by blanks: a name or value written must stay on its own line, or it
+// would read back as other keys and groups.
+std::string OnOneLine(std::string text);
+
 // Blanks and tabs removed at both ends.
 std::string_view TrimBlanks(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

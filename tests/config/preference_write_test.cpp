@@ -34,6 +34,8 @@ TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
        "[G]\r\na = 9\r\nA = 2\r\n[G]\r\nA = 3\r\n"},
       {"\xEF\xBB\xBF[G]\n", 2, [](PreferenceFile& f) { f.SelectGroup("G"); f.WriteString("\xE9", "\xFF"); },
        "\xEF\xBB\xBF\r\n[G]\r\n\xC3\xA9 = \xC3\xBF\r\n"},
+      {"", 0, [](PreferenceFile& f) { f.SelectGroup("A\n"); f.WriteString("k\r", "1\r\n[B]\r\nx = 2"); },
+       "[A ]\r\nk  = 1  [B]  x = 2\r\n"},  // line ends in what is written cannot add lines
   };
   ScratchDir dir;
   for (const auto& c : cases) {
