@@ -1,26 +1,93 @@
 #include "batch/batch_controller.h"
 
+#include "app/ids.h"
+#include "batch/batch_state.h"
+
 namespace vm {
 
-struct BatchController::Impl {};
+BatchController::Impl::Impl(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir)
+    : toolkit(toolkit), sound(sound), requesters(requesters), exeDir(std::move(exeDir)) {}
 
-BatchController::BatchController(Toolkit&, SoundOutput&, Requesters&, std::string)
-    : impl_(std::make_unique<Impl>()) {}
-BatchController::~BatchController() = default;
+BatchController::BatchController(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir)
+    : impl_(std::make_unique<Impl>(toolkit, sound, requesters, std::move(exeDir))) {}
 
-void BatchController::ChooseAndLoadBatch() {}
-void BatchController::ChooseAndSaveBatch() {}
-void BatchController::EditStep() {}
-void BatchController::DeleteStep() {}
-void BatchController::InsertStep() {}
-void BatchController::AddStep() {}
-void BatchController::OnListEvent(int32_t) {}
-void BatchController::OnBatchStartButton() {}
-void BatchController::OnStepButton() {}
-void BatchController::OnStepDialogEvent(const Event&) {}
-void BatchController::OnStepDone() {}
-bool BatchController::IsLiveGeneration(uint32_t) const { return false; }
-bool BatchController::BatchLoaded() const { return false; }
-void BatchController::Shutdown() {}
+BatchController::~BatchController() { Shutdown(); }
+
+void BatchController::ChooseAndLoadBatch() { impl_->ChooseAndLoadBatch(); }
+void BatchController::ChooseAndSaveBatch() { impl_->ChooseAndSaveBatch(); }
+
+void BatchController::EditStep() {
+  const int row = impl_->SelectedRow();
+  if (row < 0) return;
+  impl_->editMode = 1;
+  impl_->dialogRow = row;
+  impl_->OpenStepDialog(true);
+}
+
+void BatchController::DeleteStep() { impl_->DeleteSelectedRow(); }
+
+void BatchController::InsertStep() {
+  impl_->editMode = 0;
+  impl_->dialogRow = impl_->SelectedRow();
+  impl_->OpenStepDialog(false);
+}
+
+void BatchController::AddStep() {
+  impl_->editMode = 0;
+  impl_->dialogRow = -1;
+  impl_->OpenStepDialog(false);
+}
+
+void BatchController::OnListEvent(int32_t subType) {
+  Toolkit& toolkit = impl_->toolkit;
+  const bool selected = impl_->SelectedRow() >= 0;
+  if (subType == Change) {
+    const BatchRunState state = impl_->runState;
+    // While a step runs, Step stays off, so there is never a second runner.
+    if (state != BatchRunState::RunningAll && state != BatchRunState::Stepping) toolkit.SetEnabled(StepButton, selected);
+  } else if (subType == RightClick) {
+    const bool rows = toolkit.ItemCount(BatchList) > 0;
+    for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
+    toolkit.ShowPopupMenu(BatchPopupMenu, MainWindow);
+  } else if (subType == DoubleClick && selected) {
+    Event edit;
+    edit.kind = MenuEvent;
+    edit.window = MainWindow;
+    edit.id = StepEditItem;
+    toolkit.PostEvent(edit);
+  }
+}
+
+void BatchController::OnBatchStartButton() {
+  if (impl_->toolkit.Text(BatchStartButton) == "Start") impl_->StartRun();
+  else impl_->StopRun();
+}
+
+void BatchController::OnStepButton() { impl_->StepOnce(); }
+
+void BatchController::OnStepDialogEvent(const Event& event) {
+  Toolkit& toolkit = impl_->toolkit;
+  if (event.kind == MenuEvent && event.id == StepReturnItem) {
+    impl_->StepReturn();
+  } else if (event.kind == ControlEvent && event.subType == Change &&
+             (event.id == TimeEdit || event.id == Rpm1Edit || event.id == Rpm2Edit)) {
+    impl_->ValidateStepDialog();
+  } else if (event.kind == ControlEvent && event.id == StepOkButton) {
+    // A press posted by Return may arrive after the dialog has gone.
+    if (toolkit.IsWindowOpen(StepDialog)) impl_->AcceptStepDialog();
+  } else if ((event.kind == ControlEvent && event.id == StepCancelButton) || event.kind == CloseEvent) {
+    toolkit.CloseWindow(StepDialog);
+  }
+}
+
+void BatchController::OnStepDone() { impl_->OnStepDone(); }
+
+bool BatchController::IsLiveGeneration(uint32_t generation) const {
+  return generation != 0 && generation == impl_->liveGeneration;
+}
+
+bool BatchController::BatchLoaded() const { return impl_->batchLoaded; }
+
+void BatchController::Shutdown() { impl_->RetireRunner(); }
 
 }  // namespace vm
