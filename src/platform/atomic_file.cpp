@@ -104,7 +104,13 @@ std::string CreateTemporary(const std::string& target, int& fd) {
 
 bool FillTemporary(int fd, const std::string& target, std::string_view bytes) {
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) return false;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (::fchmod(fd, st.st_mode & 07777) != 0) return false;
+    // Keeps the owner where allowed (a save by root must not take a user's file from them).
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // Not allowed: the new file belongs to whoever saves it, as any new file would.
+    }
+  }
   if (!WriteAll(fd, bytes)) return false;
   return !Faulty(SaveFault::Flush) && ::fsync(fd) == 0;
 }

@@ -61,8 +61,9 @@ TEST_F(AtomicSaveTest, UnwritableFileOrFolderStaysAsItWas) {
   }
 }
 
-TEST_F(AtomicSaveTest, SuccessKeepsPermissionsAndLinks) {
+TEST_F(AtomicSaveTest, SuccessKeepsPermissionsOwnerAndLinks) {
   ASSERT_EQ(::chmod(dir_.Path("old.cfg").c_str(), 0640), 0);
+  const bool chowned = ::chown(dir_.Path("old.cfg").c_str(), 1234, 1234) == 0;  // only as root
   ASSERT_EQ(::symlink("old.cfg", dir_.Path("link.cfg").c_str()), 0);
   EXPECT_TRUE(ReplaceFile(dir_.Path("link.cfg"), "new"));
   EXPECT_EQ(ReadBytes(dir_.Path("old.cfg")), "new");
@@ -71,6 +72,7 @@ TEST_F(AtomicSaveTest, SuccessKeepsPermissionsAndLinks) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   ASSERT_EQ(::stat(dir_.Path("old.cfg").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_TRUE(!chowned || st.st_uid == 1234u);
   EXPECT_EQ(dir_.Names(), (std::set<std::string>{"link.cfg", "old.cfg"}));
 }
 
