@@ -26,6 +26,21 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) onDoubleClick_();
 }
 
+namespace {
+
+// Layouts give fixed pixel widths; a caption a little too wide for this desktop's font is
+// drawn a pixel or two smaller rather than cut off.
+void FitTextToWidth(QWidget& widget, int width) {
+  constexpr int kSmallestPixels = 9;
+  QFont font = widget.font();
+  while (widget.sizeHint().width() > width && font.pixelSize() > kSmallestPixels) {
+    font.setPixelSize(font.pixelSize() - 1);
+    widget.setFont(font);
+  }
+}
+
+}  // namespace
+
 void State::AddControl(int window, int id, ControlKind kind, int x, int y, int width,
                        int height, const std::string& text, int minimum, int maximum) {
   WindowWidget* owner = Window(window);
@@ -35,6 +50,9 @@ void State::AddControl(int window, int id, ControlKind kind, int x, int y, int w
   QWidget* widget = CreateWidget(window, id, kind, owner->area(), text, minimum, maximum);
   controls_[id].widget = widget;
   widget->setGeometry(x, y, width, height);
+  if (kind == ControlKind::Label || kind == ControlKind::Option || kind == ControlKind::CheckBox) {
+    FitTextToWidth(*widget, width);
+  }
   widget->show();
   lastCreatedWindow_ = window;
   lastCreatedKind_ = kind;

@@ -33,6 +33,8 @@ void WindowWidget::resizeEvent(QResizeEvent* event) {
 
 namespace {
 
+constexpr int kWindowFontPixels = 11;
+
 Qt::WindowFlags FlagsFor(unsigned flags) {
   Qt::WindowFlags qt = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if (flags & WindowSystemMenu) qt |= Qt::WindowSystemMenuHint;
@@ -56,6 +58,12 @@ bool State::OpenWindow(int window, const std::string& title, int innerWidth, int
   auto* widget = new WindowWidget(*this, window, owner, FlagsFor(flags));
   windows_[window] = WindowRecord{widget, owner != nullptr ? ownerWindow : -1, -1};
   // "[*]" would be taken as the modified-mark placeholder; doubled it shows as written.
+  // The layouts give pixel sizes made for a small dialog font; a desktop's larger default
+  // font would cut the labels short.
+  QFont font = widget->font();
+  font.setFamilies({"Arial", "Liberation Sans", "Nimbus Sans", "Helvetica", font.family()});
+  font.setPixelSize(kWindowFontPixels);
+  widget->setFont(font);
   widget->setWindowTitle(QString::fromStdString(title).replace("[*]", "[*][*]"));
   programResizing = true;
   widget->resize(innerWidth, innerHeight);

@@ -1,0 +1,181 @@
+#include "app/app.h"
+
+#include "app/dialogs.h"
+#include "app/ids.h"
+#include "app/main_window.h"
+#include "app/settings_path.h"
+#include "config/config_commands.h"
+#include "config/wheel_config_file.h"
+#include "platform/requesters.h"
+
+namespace vm {
+
+App::App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exePath)
+    : toolkit_(toolkit),
+      sound_(sound),
+      requesters_(requesters),
+      exePath_(std::move(exePath)),
+      exeDir_(ExecutableFolder(exePath_)),
+      batch_(toolkit, sound, requesters, exeDir_),
+      tone_(toolkit, sound, config_) {}
+
+void App::Start() {
+  settingsPath_ = SettingsPath(exePath_);
+  LoadWheelConfig(settingsPath_, config_);
+  BuildMainWindow(toolkit_);
+  ApplyWheelConfig(toolkit_, config_);
+}
+
+void App::RunMainLoop() {
+  do {
+    Dispatch(toolkit_.WaitEvent());
+  } while (!quitRequested_);
+}
+
+void App::End() {
+  // A live runner must not touch the window or the sound once they are gone.
+  batch_.Shutdown();
+  SaveWheelConfig(settingsPath_, config_, PresetItems());
+  toolkit_.CloseWindow(StepDialog);
+  toolkit_.CloseWindow(NameDialog);
+  toolkit_.CloseWindow(MainWindow);
+}
+
+int App::ProcessPending() {
+  int handled = 0;
+  Event event;
+  while (toolkit_.PollEvent(event)) {
+    Dispatch(event);
+    ++handled;
+  }
+  return handled;
+}
+
+// The items of the preset list are what the settings and config files keep, never the
+// text typed into its field.
+std::vector<std::string> App::PresetItems() const {
+  std::vector<std::string> items;
+  for (int i = 0; i < toolkit_.ItemCount(RpmCombo); ++i) items.push_back(toolkit_.ItemText(RpmCombo, i));
+  return items;
+}
+
+void App::Dispatch(const Event& event) {
+  // Whatever a stopped or retired runner posted is dropped, so it can never restart the tone
+  // or advance a finished run.
+  if (event.generation != 0 && !batch_.IsLiveGeneration(event.generation)) return;
+  switch (event.kind) {
+    case RunnerSetSliderEvent:
+      toolkit_.SetState(RpmSlider, event.value);
+      return;
+    case RunnerStatusTextEvent:
+      toolkit_.SetStatusText(event.id, event.text, true);
+      return;
+    default:
+      break;
+  }
+  switch (event.window) {
+    case MainWindow:
+      DispatchMainWindow(event);
+      break;
+    case NameDialog:
+      DispatchNameDialog(event);
+      break;
+    case StepDialog:
+      batch_.OnStepDialogEvent(event);
+      break;
+    default:
+      break;
+  }
+}
+
+void App::DispatchMainWindow(const Event& event) {
+  switch (event.kind) {
+    case EventStepDone:
+      batch_.OnStepDone();
+      break;
+    case MenuEvent:
+      DispatchMenu(event.id);
+      break;
+    case ControlEvent:
+      DispatchMainControl(event);
+      break;
+    case SizeEvent:
+      LayOutBatchControls();
+      break;
+    case CloseEvent:
+      quitRequested_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void App::DispatchMenu(int item) {
+  switch (item) {
+    case ConfigLoadItem:
+      if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) ApplyWheelConfig(toolkit_, config_);
+      break;
+    case ConfigSaveItem:
+      ChooseAndSaveConfig(requesters_, exeDir_, config_, PresetItems());
+      break;
+    case BatchLoadItem: batch_.ChooseAndLoadBatch(); break;
+    case BatchSaveItem: batch_.ChooseAndSaveBatch(); break;
+    case ExitItem: {
+      // The close itself happens when this event comes back, as for the close box.
+      Event close;
+      close.kind = CloseEvent;
+      close.window = MainWindow;
+      toolkit_.PostEvent(close);
+      break;
+    }
+    case NameItem: OpenNameDialog(toolkit_, config_.Type); break;
+    case StepEditItem: batch_.EditStep(); break;
+    case StepDeleteItem: batch_.DeleteStep(); break;
+    case StepInsertItem: batch_.InsertStep(); break;
+    case StepAddItem: batch_.AddStep(); break;
+    case AboutItem: ShowAbout(requesters_); break;
+    default: break;
+  }
+}
+
+void App::DispatchMainControl(const Event& event) {
+  switch (event.id) {
+    case TeethSpin: config_.AvailableTeeth = toolkit_.State(TeethSpin); break;
+    case MissingSpin: config_.MissingTeeth = toolkit_.State(MissingSpin); break;
+    case CamshaftOption: config_.WheelAt = Camshaft; break;
+    case CrankshaftOption: config_.WheelAt = Crankshaft; break;
+    case StartStopButton: tone_.OnStartStopButton(); break;
+    case RpmSlider: tone_.OnSlider(); break;
+    case RpmCombo:
+      if (event.subType == Change) tone_.OnRpmCombo();
+      break;
+    case SetButton: tone_.OnSetButton(); break;
+    case BatchList:
+      if (event.subType == Change || event.subType == RightClick || event.subType == DoubleClick) {
+        batch_.OnListEvent(event.subType);
+      }
+      break;
+    case BatchStartButton: batch_.OnBatchStartButton(); break;
+    case StepButton: batch_.OnStepButton(); break;
+    default: break;  // labels and the check box have no handler
+  }
+}
+
+void App::DispatchNameDialog(const Event& event) {
+  if (event.kind == ControlEvent && event.id == NameOkButton) {
+    AcceptNameDialog(toolkit_, config_);
+  } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
+    toolkit_.CloseWindow(NameDialog);
+  }
+}
+
+// Once a batch file with steps has been loaded, the list and its buttons follow the
+// window's height; before that they keep their places.
+void App::LayOutBatchControls() {
+  if (!batch_.BatchLoaded()) return;
+  const int height = toolkit_.WindowHeight(MainWindow);
+  toolkit_.Move(BatchList, -1, -1, -1, height - 90);
+  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) toolkit_.Move(id, -1, height - 70, -1, -1);
+}
+
+}  // namespace vm

@@ -1,0 +1,30 @@
+#pragma once
+// The main window as the user first sees it, and the record shown in it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/wheel_config.h"
+
+namespace vm {
+
+class Toolkit;
+
+inline constexpr const char* kMainTitle = "Velomira V0.17";
+inline constexpr int kMainWidth = 530;
+inline constexpr int kMainHeight = 230;  // the menu bar included
+inline constexpr int kMainMinWidth = 300;
+
+// Window, menus, shortcuts, popup menu, controls 0 to 14 and the status bar, in that order.
+void BuildMainWindow(Toolkit& toolkit);
+
+// Name, spins, options, preset list (first item selected) and the slider from the first
+// preset. Reads nothing back and raises no event.
+void ApplyWheelConfig(Toolkit& toolkit, const WheelConfig& config);
+
+// The slider position for the first preset: p0 × 112 / 10, then × 5 / 112, in wrapping
+// 32-bit arithmetic with truncating divisions (1002 gives 500); 0 when there are no presets.
+int32_t SliderPositionForPresets(const std::vector<int32_t>& presets);
+
+}  // namespace vm

@@ -1,0 +1,24 @@
+#include "app/app.h"
+#include "platform/requesters.h"
+#include "signal/sound_output.h"
+
+namespace vm {
+
+int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters,
+               const std::string& exePath) {
+  if (!sound.Open()) {
+    // Nothing else happens: no window, and the settings file is neither read nor written.
+    requesters.MessageBox("Error", "Was not able to initialize the sound system!", true, -1);
+    return 0;
+  }
+  {
+    App app(toolkit, sound, requesters, exePath);
+    app.Start();
+    app.RunMainLoop();
+    app.End();
+  }
+  sound.Close();
+  return 0;
+}
+
+}  // namespace vm

@@ -1,0 +1,100 @@
+#include "app/tone_control.h"
+
+#include "app/ids.h"
+#include "app/parse_integer.h"
+#include "platform/toolkit.h"
+#include "signal/sound_output.h"
+#include "signal/wave_image.h"
+
+namespace vm {
+
+namespace {
+
+// Controls the tone keeps from the user while it plays, in the order they are switched.
+constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
+                                       BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
+
+Event SliderEvent() {
+  Event event;
+  event.kind = ControlEvent;
+  event.window = MainWindow;
+  event.id = RpmSlider;
+  event.subType = Change;
+  return event;
+}
+
+}  // namespace
+
+void ToneControl::OnStartStopButton() {
+  // The button's caption is the tone's state.
+  if (toolkit_.Text(StartStopButton) == "Start") {
+    StartTone();
+  } else {
+    StopTone();
+  }
+}
+
+void ToneControl::StartTone() {
+  for (int id : kLockedWhilePlaying) toolkit_.SetEnabled(id, false);
+  toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
+  toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
+  LoadCurrentWheel();
+  const int64_t rpm = int64_t{2} * toolkit_.State(RpmSlider);
+  sound_.SetRate(PlaybackRate(LowBits32(rpm)));
+  sound_.PlayLooped();
+  toolkit_.SetText(StartStopButton, "Stop");
+  toolkit_.SetEnabled(RpmSlider, true);
+  toolkit_.SetEnabled(RpmCombo, true);
+}
+
+void ToneControl::StopTone() {
+  sound_.Stop();  // the sound stays loaded
+  toolkit_.SetEnabled(RpmSlider, false);
+  toolkit_.SetEnabled(RpmCombo, false);
+  for (int id : kLockedWhilePlaying) toolkit_.SetEnabled(id, true);
+  toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
+  toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
+  toolkit_.SetText(StartStopButton, "Start");
+  // A typed RPM left pending must not start the sound while the button reads "Start".
+  toolkit_.SetEnabled(SetButton, false);
+}
+
+// A wheel the builder refuses gives no image: the sound loaded before, if any, stays.
+void ToneControl::LoadCurrentWheel() {
+  if (std::optional<WaveImage> image = BuildWaveImage(config_)) sound_.Load(*image);
+}
+
+void ToneControl::OnSlider() {
+  const int64_t rpm = int64_t{2} * toolkit_.State(RpmSlider);
+  toolkit_.SetText(RpmCombo, FormatDecimal(rpm));
+  // Once a sound is loaded an RPM change only sets its rate: the wheel of the last build
+  // stays until the next "Start".
+  if (!sound_.HasSound()) LoadCurrentWheel();
+  sound_.SetRate(PlaybackRate(LowBits32(int64_t{2} * toolkit_.State(RpmSlider))));
+  if (!sound_.IsPlaying()) sound_.PlayLooped();
+}
+
+void ToneControl::OnRpmCombo() {
+  if (toolkit_.State(RpmCombo) == -1) {
+    // Typed into the field: nothing happens until "Set".
+    toolkit_.SetEnabled(SetButton, true);
+    return;
+  }
+  SliderFromField();
+  toolkit_.PostEvent(SliderEvent());
+}
+
+void ToneControl::OnSetButton() {
+  SliderFromField();
+  toolkit_.PostEvent(SliderEvent());
+  toolkit_.SetEnabled(SetButton, false);
+}
+
+// Half the field's number, truncated toward zero; the slider holds it to its range, so the
+// RPM that takes effect is even and within 100..15000.
+void ToneControl::SliderFromField() {
+  const int64_t rpm = ParseInteger(toolkit_.Text(RpmCombo));
+  toolkit_.SetState(RpmSlider, LowBits32(rpm / 2));
+}
+
+}  // namespace vm
