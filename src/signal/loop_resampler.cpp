@@ -8,6 +8,20 @@ namespace vm {
 namespace {
 
 constexpr double kLimit = 32000.0;
+constexpr uint64_t kFractionMask = (uint64_t{1} << kFractionBits) - 1;
+constexpr double kFractionUnit = 1.0 / 4294967296.0;
+constexpr uint64_t kPad = static_cast<uint64_t>(LoopSound::kPadFrames) << kFractionBits;
+
+// Twice the second integral of the padded levels at `x` (frames × 2^32), less its value
+// and slope at frame `base`; only second differences of it are used, which that does not
+// change. The integer part is exact and small, so the double keeps every bit that matters.
+double TwiceIntegral(const LoopSound& sound, int64_t base, uint64_t x) {
+  const auto k = static_cast<int64_t>(x >> kFractionBits);
+  const double f = static_cast<double>(x & kFractionMask) * kFractionUnit;
+  const int64_t whole = sound.DoubleSum(k) - sound.DoubleSum(base) - 2 * sound.Sum(base) * (k - base);
+  return static_cast<double>(whole) + 2.0 * static_cast<double>(sound.Sum(k) - sound.Sum(base)) * f +
+         sound.PaddedLevel(k) * f * f;
+}
 
 }  // namespace
 
@@ -24,40 +38,38 @@ void LoopResampler::Rewind() {
 void LoopResampler::Retune(int32_t rate) {
   rate_ = rate;
   const int32_t held = std::clamp(rate, 1, kMaxPlaybackRate);
-  // At most 2^22 × 2^32: no overflow. The step is at least 1 because 2^32 > deviceRate.
+  // At most 2^22 × 2^32: no overflow. The step is at least 1 because 2^32 > deviceRate,
+  // and at most kMaxPlaybackRate / kMinDeviceRate frames, well inside the sound's padding.
   const uint64_t scaled = static_cast<uint64_t>(held) << kFractionBits;
   step_ = scaled / static_cast<uint64_t>(deviceRate_);
   stepRemainder_ = scaled % static_cast<uint64_t>(deviceRate_);
+  const double frames = static_cast<double>(step_) * kFractionUnit;
+  scale_ = 1.0 / (2.0 * frames * frames);
 }
 
-// Bounds: a sound has at most 2^24 frames of at most 2^15, so running sums stay below 2^39;
-// a span covers at most kMaxPlaybackRate / kMinDeviceRate < 2^11 frames, so the area in
-// level × 2^-32 frames stays below 2^15 × 2^11 × 2^32 = 2^58.
-int16_t LoopResampler::NextLevel(const LoopSound& sound, uint64_t loopLength) {
-  constexpr uint64_t fractionMask = (uint64_t{1} << kFractionBits) - 1;
-  uint64_t span = step_;
+// The triangle from position - step to position + step, as a second difference of the
+// second integral; positions are shifted into the padding so none is negative.
+int16_t LoopResampler::LevelAt(const LoopSound& sound) const {
+  const uint64_t centre = position_ + kPad;
+  const uint64_t low = centre - step_;
+  const uint64_t high = centre + step_;
+  const auto base = static_cast<int64_t>(low >> kFractionBits);
+  const double second = TwiceIntegral(sound, base, high) - 2.0 * TwiceIntegral(sound, base, centre) +
+                        TwiceIntegral(sound, base, low);
+  const double mean = std::clamp(second * scale_, -kLimit, kLimit);
+  // Rounds half up; the offset keeps the value positive so that truncation is floor.
+  return static_cast<int16_t>(static_cast<int32_t>(mean + 32768.5) - 32768);
+}
+
+void LoopResampler::Advance(uint64_t loopLength) {
   carry_ += stepRemainder_;
+  uint64_t span = step_;
   if (carry_ >= static_cast<uint64_t>(deviceRate_)) {
     carry_ -= static_cast<uint64_t>(deviceRate_);
     ++span;
   }
-  const uint64_t start = position_;
-  uint64_t end = start + span;
-  int64_t loops = 0;
-  if (end >= loopLength) {
-    loops = static_cast<int64_t>(end / loopLength);
-    end -= static_cast<uint64_t>(loops) * loopLength;
-  }
-  const auto first = static_cast<uint32_t>(start >> kFractionBits);
-  const auto last = static_cast<uint32_t>(end >> kFractionBits);
-  const int64_t wholeFrames = sound.SumBefore(last) - sound.SumBefore(first) + loops * sound.SumBefore(sound.Frames());
-  const int64_t area = wholeFrames * (int64_t{1} << kFractionBits) +
-                       static_cast<int64_t>(end & fractionMask) * sound.Level(last) -
-                       static_cast<int64_t>(start & fractionMask) * sound.Level(first);
-  position_ = end;
-  const double mean = std::clamp(static_cast<double>(area) / static_cast<double>(span), -kLimit, kLimit);
-  // Rounds half up; the offset keeps the value positive so that truncation is floor.
-  return static_cast<int16_t>(static_cast<int32_t>(mean + 32768.5) - 32768);
+  position_ += span;
+  if (position_ >= loopLength) position_ %= loopLength;  // gapless: the loop simply goes on
 }
 
 void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved) {
@@ -71,9 +83,10 @@ void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& r
   for (size_t i = 0; i < frames; ++i) {
     const int32_t now = rate.load(std::memory_order_relaxed);
     if (now != rate_) Retune(now);
-    const int16_t left = NextLevel(sound, loopLength);
+    const int16_t left = LevelAt(sound);
     interleaved[2 * i] = left;
     interleaved[2 * i + 1] = static_cast<int16_t>(-left);
+    Advance(loopLength);
   }
   if (interleaved.size() % 2 != 0) interleaved.back() = 0;
 }

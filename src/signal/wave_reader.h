@@ -14,11 +14,14 @@ struct WaveFrames {
   uint32_t FrameCount() const { return static_cast<uint32_t>(data.size() / 4); }
 };
 
-// The largest sound we take: far beyond any wheel, and small enough that its sums stay
-// within 64-bit integers.
-inline constexpr uint32_t kMaxSoundFrames = 1u << 24;
+// The largest sound we take: far beyond any wheel (at most 1378 frames), and small enough
+// that the conversion's running sums stay within 64-bit integers.
+inline constexpr uint32_t kMaxSoundFrames = 1u << 22;
 // The highest rate the conversion follows, in frames per second.
 inline constexpr int32_t kMaxPlaybackRate = 1 << 22;
+// The device rates the conversion works at.
+inline constexpr int32_t kMinDeviceRate = 4000;
+inline constexpr int32_t kMaxDeviceRate = 1 << 20;
 
 // "RIFF" at offset 0, then chunks from offset 12 on (id, 32-bit little-endian size, body,
 // no pad byte): the first "fmt " chunk, then the next "data" chunk after it. Nothing for

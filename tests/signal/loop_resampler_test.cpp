@@ -50,28 +50,35 @@ std::vector<int16_t> Render(const LoopSound& sound, int32_t deviceRate, const st
   return out;
 }
 
-// The mean of the looped levels over [from, to) source frames, by plain integration.
-double MeanOver(const std::vector<int16_t>& levels, double from, double to) {
-  const double length = static_cast<double>(levels.size());
-  double area = 0;
-  for (double x = from; x < to;) {
-    const double frame = std::floor(x);
-    const double until = std::min(frame + 1, to);
-    area += (until - x) * levels[static_cast<size_t>(std::fmod(frame, length))];
-    x = until;
-  }
-  return area / (to - from);
+// Share of a triangle of half-width 1 centred on 0 that lies left of u.
+double TriangleBelow(double u) {
+  if (u <= -1) return 0;
+  if (u >= 1) return 1;
+  return u <= 0 ? (u + 1) * (u + 1) / 2 : 1 - (1 - u) * (1 - u) / 2;
 }
 
-// What the output must be: each frame the mean over the span it covers, with positions
-// kept exactly as whole numbers of 1/deviceRate source frames.
+// The looped levels weighted by a triangle from centre - half to centre + half, frame by frame.
+double TriangleMean(const std::vector<int16_t>& levels, double centre, double half) {
+  const auto length = static_cast<int64_t>(levels.size());
+  double sum = 0;
+  for (auto frame = static_cast<int64_t>(std::floor(centre - half)); frame < centre + half; ++frame) {
+    const double from = std::max(static_cast<double>(frame), centre - half);
+    const double to = std::min(static_cast<double>(frame + 1), centre + half);
+    const double weight = TriangleBelow((to - centre) / half) - TriangleBelow((from - centre) / half);
+    sum += weight * levels[static_cast<size_t>((frame % length + length) % length)];
+  }
+  return sum;
+}
+
+// What the output must be: each frame the triangle mean two output frames wide around its
+// position, positions kept exactly as whole numbers of 1/deviceRate source frames.
 std::vector<int16_t> Expected(const std::vector<int16_t>& levels, int32_t deviceRate, const std::vector<Segment>& schedule) {
   std::vector<int16_t> out;
   int64_t position = 0;
   for (const Segment& s : schedule) {
     for (size_t i = 0; i < s.frames; ++i) {
-      const double mean = MeanOver(levels, static_cast<double>(position) / deviceRate,
-                                   static_cast<double>(position + s.rate) / deviceRate);
+      const double mean = TriangleMean(levels, static_cast<double>(position) / deviceRate,
+                                       static_cast<double>(s.rate) / deviceRate);
       position += s.rate;
       const auto left = static_cast<int16_t>(std::lround(std::clamp(mean, -32000.0, 32000.0)));
       out.push_back(left);
@@ -95,18 +102,21 @@ void ExpectClose(const std::vector<int16_t>& actual, const std::vector<int16_t>&
     ASSERT_LE(std::abs(actual[i] - expected[i]), 1) << "sample " << i << " of " << actual.size();
 }
 
-TEST(LoopResampler, EqualRatesGiveTheFramesThemselvesAcrossManyLoops) {
-  const std::vector<int16_t> levels = {-32000, 5, 32000, -7, 1234, 32000};
+TEST(LoopResampler, EqualRatesMeanNeighbouringFramesAcrossManyLoops) {
+  // Centred on each frame's start, the triangle takes half of the frame before and half of
+  // the frame itself; the first frame's neighbour is the last one of the loop.
+  const std::vector<int16_t> levels = {-32000, 6, 32000, -8, 1234, 32000};
+  const int16_t means[] = {0, -15997, 16003, 15996, 613, 16617};
   const auto bytes = FramesOf(levels);
   const LoopSound sound = SoundOf(bytes);
   const auto out = Render(sound, 48000, {{48000, 1000}}, 7);
   for (size_t i = 0; i < 1000; ++i) {
-    ASSERT_EQ(out[2 * i], levels[i % levels.size()]) << i;
-    ASSERT_EQ(out[2 * i + 1], -levels[i % levels.size()]) << i;
+    ASSERT_EQ(out[2 * i], means[i % levels.size()]) << i;
+    ASSERT_EQ(out[2 * i + 1], -means[i % levels.size()]) << i;
   }
 }
 
-TEST(LoopResampler, EachFrameIsTheMeanOverItsSpan) {
+TEST(LoopResampler, EachFrameIsATriangleMeanAroundItsPosition) {
   const std::vector<int16_t> levels = {-32000, 32000, 32000, -32000, -100, 7000, -32000};
   const auto bytes = FramesOf(levels);
   const LoopSound sound = SoundOf(bytes);
@@ -115,10 +125,12 @@ TEST(LoopResampler, EachFrameIsTheMeanOverItsSpan) {
     SCOPED_TRACE(std::to_string(rate) + " on " + std::to_string(deviceRate));
     ExpectClose(Render(sound, deviceRate, {{rate, 3000}}), Expected(levels, deviceRate, {{rate, 3000}}));
   }
-  // Half a frame each: two output frames per level; a frame and a half: the means of the table.
-  EXPECT_EQ(Render(sound, 48000, {{24000, 4}}), (std::vector<int16_t>{-32000, 32000, -32000, 32000, 32000, -32000,
-                                                                       32000, -32000}));
-  EXPECT_EQ(Render(sound, 48000, {{72000, 2}}), (std::vector<int16_t>{-10667, 10667, 32000, -32000}));
+  // Worked by hand. Half a frame a step: the loop's last frame and the first one, the first
+  // alone, the first two, the second alone. A frame and a half: weights 1/18, 8/18, 8/18,
+  // 1/18 over the frames -2..1, then 2/9, 5/9, 2/9 over the frames 0..2.
+  EXPECT_EQ(Render(sound, 48000, {{24000, 4}}), (std::vector<int16_t>{-32000, 32000, -32000, 32000, 0, 0, 32000,
+                                                                       -32000}));
+  EXPECT_EQ(Render(sound, 48000, {{72000, 2}}), (std::vector<int16_t>{-26278, 26278, 17778, -17778}));
 }
 
 TEST(LoopResampler, RateChangeCarriesOnFromTheCurrentPosition) {
