@@ -1,0 +1,136 @@
+// File > Batch > Load and Save with scripted requesters and real files.
+#include "batch_gui.h"
+#include "platform/atomic_file.h"
+
+namespace vm::test {
+namespace {
+
+using BatchCommandsTest = BatchGui;
+
+const char* const SevenLines =
+    "; warm-up and sweep\r\n"
+    "   5000|1000|3000 ; ramp up\r\n"
+    "\r\n"
+    "2000|3000\r\n"
+    "0|1000|2000\r\n"
+    "x|1000|2000\r\n"
+    "8000|3000|500|99\r\n";
+
+TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
+  WriteFile("a.rbt", SevenLines);
+  LoadFile("a.rbt");
+  ASSERT_EQ(requesters.calls.size(), 1u);
+  const FileRequest& request = requesters.calls[0].request;
+  EXPECT_EQ(request.title, "Load batch file");
+  EXPECT_EQ(request.initialPath, Path("*.rbt"));
+  EXPECT_EQ(request.filter, "RPM batch (*.rbt)|*.rbt");
+  EXPECT_EQ(request.filterIndex, 0);
+  EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"8000", "3000", "500"}}));
+  EXPECT_EQ(toolkit.State(BatchList), 0);
+  EXPECT_TRUE(app.batch().BatchLoaded());
+  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+  EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
+}
+
+TEST_F(BatchCommandsTest, LoadOverADeletedOutTableEnablesNothing) {
+  WriteFile("a.rbt", "5000|1000\r\n");
+  LoadFile("a.rbt");
+  ClickRow(0);
+  Choose(StepDeleteItem);
+  ASSERT_FALSE(toolkit.IsEnabled(BatchStartButton));
+  LoadFile("a.rbt");
+  EXPECT_EQ(Rows().size(), 1u);
+  EXPECT_EQ(toolkit.State(BatchList), 0);
+  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+  EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
+  // A double click still edits; a new row through the dialog enables all but Step.
+  QTest::mouseDClick(static_cast<QTreeWidget*>(Widget(BatchList))->viewport(), Qt::LeftButton, {}, RowRect(0).center());
+  Pump();
+  Pump();
+  EXPECT_TRUE(toolkit.IsWindowOpen(StepDialog));
+  Click(StepCancelButton);
+  Step(StepAddItem, "1", "1000");
+  EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
+  EXPECT_TRUE(toolkit.IsEnabled(BatchStartButton));
+  EXPECT_TRUE(toolkit.IsEnabled(LoopCheckBox));
+  EXPECT_FALSE(toolkit.IsEnabled(StepButton));
+}
+
+TEST_F(BatchCommandsTest, UnreadableOrCancelledLoadKeepsTheTable) {
+  AddRows({{"1", "1000", ""}});
+  LoadFile("missing.rbt");
+  EXPECT_EQ(Rows().size(), 1u);
+  Choose(BatchLoadItem);  // cancelled
+  EXPECT_EQ(Rows().size(), 1u);
+  // The cancel emptied batchPath: Save proposes the program's folder again.
+  Choose(BatchSaveItem);
+  EXPECT_EQ(requesters.calls.back().request.initialPath, Path("*.rbt"));
+}
+
+TEST_F(BatchCommandsTest, FileWithoutUsableLinesEmptiesTheTableKeepingEnabling) {
+  AddRows({{"1", "1000", ""}});
+  WriteFile("none.rbt", "; nothing\r\n0|1000\r\n");
+  LoadFile("none.rbt");
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_TRUE(toolkit.IsEnabled(BatchStartButton));
+  EXPECT_FALSE(app.batch().BatchLoaded());
+}
+
+TEST_F(BatchCommandsTest, SaveWritesTheRowsExactly) {
+  AddRows({{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"0", "100", "0"}});
+  requesters.saveAnswers.push_back(Path("run.rbt"));
+  Choose(BatchSaveItem);
+  const FileRequest& request = requesters.calls.back().request;
+  EXPECT_EQ(request.title, "Save batch file");
+  EXPECT_EQ(request.initialPath, Path("*.rbt"));
+  EXPECT_EQ(request.filter, "RPM batch (*.rbt)|*.rbt");
+  EXPECT_EQ(ReadFile("run.rbt"), "5000|1000|3000\r\n2000|3000\r\n0|100|0\r\n");
+  // The next save proposes the path last chosen.
+  Choose(BatchSaveItem);
+  EXPECT_EQ(requesters.calls.back().request.initialPath, Path("run.rbt"));
+}
+
+TEST_F(BatchCommandsTest, SaveOfAnEmptyTableWritesNoBytes) {
+  WriteFile("e.rbt", "old");
+  requesters.saveAnswers.push_back(Path("e.rbt"));
+  Choose(BatchSaveItem);
+  EXPECT_TRUE(std::filesystem::exists(Path("e.rbt")));
+  EXPECT_EQ(ReadFile("e.rbt"), "");
+}
+
+TEST_F(BatchCommandsTest, SavedNamesEndInRbt) {
+  AddRows({{"1", "1000", ""}});
+  const std::pair<std::string, std::string> cases[] = {
+      {"Sweep", "Sweep.rbt"}, {"Sweep.RBT", "Sweep.RBT"}, {"sweep.txt", "sweep.txt.rbt"}};
+  for (const auto& [chosen, written] : cases) {
+    requesters.saveAnswers.push_back(Path(chosen));
+    Choose(BatchSaveItem);
+    EXPECT_EQ(ReadFile(written), "1|1000\r\n") << chosen;
+    Choose(BatchSaveItem);  // proposes the name as written
+    EXPECT_EQ(requesters.calls.back().request.initialPath, Path(written));
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("Sweep")));
+}
+
+TEST_F(BatchCommandsTest, FailedSaveLeavesTheOldFile) {
+  WriteFile("keep.rbt", "1|1000\r\n");
+  AddRows({{"2", "2000", ""}});
+  SetSaveFaultForTesting(SaveFault::WritePartway);
+  requesters.saveAnswers.push_back(Path("keep.rbt"));
+  Choose(BatchSaveItem);
+  SetSaveFaultForTesting(SaveFault::None);
+  EXPECT_EQ(ReadFile("keep.rbt"), "1|1000\r\n");
+}
+
+TEST_F(BatchCommandsTest, SaveThenLoadGivesTheSameTable) {
+  const std::vector<BatchRow> rows = {{"5000", "1000", ""}, {"0500", "3000", "100"}, {"70", "100", "0"}};
+  AddRows(rows);
+  requesters.saveAnswers.push_back(Path("round.rbt"));
+  Choose(BatchSaveItem);
+  Step(StepAddItem, "9", "1000");
+  LoadFile("round.rbt");
+  EXPECT_EQ(Rows(), rows);
+}
+
+}  // namespace
+}  // namespace vm::test
