@@ -1,0 +1,89 @@
+// The name dialog and the About box.
+
+#include "app/dialogs.h"
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class DialogsTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    StartApp();
+  }
+  std::string DialogTitle() {
+    QWidget* dialog = ToolkitAccess::Window(tk, NameDialog);
+    return dialog == nullptr ? "(closed)" : dialog->windowTitle().toStdString();
+  }
+  void TypeName(const std::string& text) {
+    auto* edit = static_cast<QLineEdit*>(W(NameEdit));
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, QString::fromStdString(text));
+    app->ProcessPending();
+  }
+};
+
+TEST_F(DialogsTest, OkTakesAnyTextAsTheName) {
+  for (const std::string name : {"VW 60-2", "", " [x] = ; y "}) {
+    Menu(NameItem);
+    TypeName(name);
+    Click(NameOkButton);
+    EXPECT_EQ(app->config().Type, name);
+    EXPECT_EQ(tk.StatusText(NameField), name);
+    EXPECT_FALSE(tk.IsWindowOpen(NameDialog));
+  }
+  Menu(NameItem);
+  EXPECT_EQ(DialogTitle(), "Edit  [x] = ; y ");
+  EXPECT_EQ(tk.Text(NameEdit), " [x] = ; y ");
+}
+
+TEST_F(DialogsTest, CancelAndCloseBoxChangeNothing) {
+  Menu(NameItem);
+  EXPECT_EQ(DialogTitle(), "Edit no name");
+  EXPECT_EQ(tk.Text(NameEdit), "no name");
+  TypeName("other");
+  Click(NameCancelButton);
+  EXPECT_EQ(DialogTitle(), "(closed)");
+  Menu(NameItem);
+  TypeName("other");
+  ToolkitAccess::Window(tk, NameDialog)->close();
+  app->ProcessPending();
+  EXPECT_EQ(DialogTitle(), "(closed)");
+  EXPECT_EQ(app->config().Type, "no name");
+  EXPECT_EQ(tk.StatusText(NameField), "no name");
+}
+
+TEST_F(DialogsTest, ReopeningDiscardsWhatWasTypedAndTheMainWindowStaysUsable) {
+  Menu(NameItem);
+  TypeName("half typed");
+  Click(StartStopButton);  // not modal
+  EXPECT_EQ(tk.Text(StartStopButton), "Stop");
+  Menu(NameItem);
+  EXPECT_EQ(tk.Text(NameEdit), "no name");
+  // Return in the dialog presses nothing.
+  Key(NameEdit, Qt::Key_Return);
+  EXPECT_TRUE(tk.IsWindowOpen(NameDialog));
+  EXPECT_EQ(app->config().Type, "no name");
+}
+
+TEST_F(DialogsTest, AboutShowsItsTextWithoutIcon) {
+  Menu(AboutItem);
+  ASSERT_EQ(requesters.calls.size(), 1u);
+  const auto& call = requesters.calls[0];
+  EXPECT_EQ(call.kind, ScriptedRequesters::Kind::MessageBox);
+  EXPECT_EQ(call.title, "About");
+  EXPECT_FALSE(call.icon);
+  EXPECT_EQ(call.ownerWindow, MainWindow);
+  EXPECT_EQ(call.text,
+            "Velomirator V0.17\n\nIt emulates the rotation of the phonic wheel,\n"
+            "to generate the RPM signal to an ECU on the desk.\n"
+            "This is done via the soundcard of the PC.\n"
+            "Simply connect the GNDs and connect R or L signal\n"
+            "to the sensor input pin of the ECU.\n"
+            "If you have + and - input, connect L and R to it.");
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,150 @@
+// Start and end: where the settings file lives, when it is read and written, and the
+// audio failure that touches nothing.
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/settings_path.h"
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+const std::string kDefaultSettings =
+    "[General]\r\nType = no name\r\nAvailableTeeth = 46\r\nMissingTeeth = 2\r\n"
+    "WheelAt = camshaft\r\n\r\n[RPM]\r\n1 = 1000\r\n2 = 2000\r\n3 = 3000\r\n4 = 4000\r\n"
+    "5 = 5000\r\n6 = 6000\r\n7 = 7000\r\n8 = 8000\r\n9 = 9000\r\n10 = 10000\r\n";
+
+TEST(SettingsPathTest, EveryExeBecomesIniAndANameWithoutOneGetsIniAppended) {
+  const struct { const char* exe; const char* settings; } cases[] = {
+      {"C:\\Tools\\wheel.exe", "C:\\Tools\\wheel.ini"},
+      {"D:\\a.exe.d\\wheel.exe", "D:\\a.ini.d\\wheel.ini"},
+      {"/opt/velomira/velomira", "/opt/velomira/velomira.ini"},
+      {"C:\\Tools\\WHEEL.EXE", "C:\\Tools\\WHEEL.EXE.ini"},
+      {"/opt/a.exe.d/velomira", "/opt/a.ini.d/velomira.ini"},
+      {"/x/.exe.exe", "/x/.ini.ini"},
+      {"/x/a.exexe", "/x/a.inixe.ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SettingsPath(c.exe), c.settings) << c.exe;
+  EXPECT_EQ(ExecutableFolder("/opt/velomira/velomira"), "/opt/velomira/");
+  EXPECT_EQ(ExecutableFolder("C:\\Tools\\wheel.exe"), "C:\\Tools\\");
+  EXPECT_EQ(ExecutableFolder("velomira"), "");
+}
+
+using LifecycleTest = AppFixture;
+
+TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
+  StartApp();
+  EXPECT_EQ(app->settingsPath(), exePath + ".ini");
+  EXPECT_FALSE(FileExists(app->settingsPath())) << "nothing is written before the end";
+  Menu(ExitItem);
+  EXPECT_TRUE(app->QuitRequested());
+  app->End();
+  EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
+  EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+}
+
+TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
+  for (bool closeBox : {true, false}) {
+    WriteSettings(kDefaultSettings);
+    StartApp();
+    Click(CrankshaftOption);
+    Menu(NameItem);
+    tk.SetText(NameEdit, closeBox ? "by close box" : "by exit");
+    Click(NameOkButton);
+    TypeRpm("2500");  // text in the field is not an item and is not saved
+    if (closeBox) {
+      ToolkitAccess::Window(tk, MainWindow)->close();
+      app->ProcessPending();
+    } else {
+      Menu(ExitItem);
+    }
+    ASSERT_TRUE(app->QuitRequested());
+    EXPECT_TRUE(tk.IsWindowOpen(MainWindow)) << "the loop ends; the end sequence closes";
+    app->End();
+    const std::string saved = ReadFile(exePath + ".ini");
+    EXPECT_NE(saved.find(closeBox ? "Type = by close box\r\n" : "Type = by exit\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("WheelAt = crankshaft\r\n"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.find("[RPM]")), kDefaultSettings.substr(kDefaultSettings.find("[RPM]")));
+    app.reset();
+  }
+}
+
+TEST_F(LifecycleTest, TheNextStartShowsTheWheelOfTheLastEnd) {
+  StartApp();
+  W(TeethSpin)->setFocus();
+  Key(TeethSpin, Qt::Key_Down);
+  Click(CrankshaftOption);
+  Menu(ExitItem);
+  app->End();
+  app.reset();
+  StartApp();
+  EXPECT_EQ(tk.State(TeethSpin), 45);
+  EXPECT_EQ(tk.State(CrankshaftOption), 1);
+  EXPECT_EQ(app->config().AvailableTeeth, 45);
+}
+
+TEST_F(LifecycleTest, ConfigMenuLoadsIntoTheWindowAndSavesTheListItems) {
+  StartApp();
+  const std::string config = dir.filePath("wheel.cfg").toStdString();
+  WriteFile(config, "[General]\r\nType = small\r\nAvailableTeeth = 35\r\nMissingTeeth = 1\r\n"
+                    "WheelAt = crankshaft\r\n[RPM]\r\na = 1500\r\nb = 2500\r\n");
+  requesters.openAnswers.push_back(config);
+  Menu(ConfigLoadItem);
+  EXPECT_EQ(tk.StatusText(NameField), "small");
+  EXPECT_EQ(tk.State(TeethSpin), 35);
+  EXPECT_EQ(tk.ItemCount(RpmCombo), 2);
+  EXPECT_EQ(tk.State(RpmSlider), 750);
+  EXPECT_EQ(requesters.calls.back().request.title, "Load config file");
+
+  requesters.saveAnswers.push_back(dir.filePath("copy").toStdString());
+  Menu(ConfigSaveItem);
+  const std::string saved = ReadFile(dir.filePath("copy.cfg").toStdString());
+  EXPECT_NE(saved.find("[RPM]\r\n1 = 1500\r\n2 = 2500\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("AvailableTeeth = 35\r\n"), std::string::npos) << saved;
+}
+
+TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
+  QTemporaryDir dir;
+  const std::string exePath = dir.filePath("velomira").toStdString();
+  const std::string settings = exePath + ".ini";
+  for (bool existing : {false, true}) {
+    if (existing) WriteFile(settings, "[General]\r\nType = keep me\r\n");
+    const std::string before = existing ? ReadFile(settings) : "";
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string saved = driver == nullptr ? "" : driver;
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    Toolkit tk;
+    ScriptedRequesters requesters;
+    SoundOutput sound;
+    EXPECT_EQ(RunProgram(tk, sound, requesters, exePath), 0);
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+    ASSERT_EQ(requesters.calls.size(), 1u);
+    EXPECT_EQ(requesters.calls[0].kind, ScriptedRequesters::Kind::MessageBox);
+    EXPECT_EQ(requesters.calls[0].title, "Error");
+    EXPECT_EQ(requesters.calls[0].text, "Was not able to initialize the sound system!");
+    EXPECT_EQ(requesters.calls[0].ownerWindow, -1);
+    EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+    EXPECT_EQ(FileExists(settings), existing);
+    if (existing) {
+      EXPECT_EQ(ReadFile(settings), before);
+    }
+  }
+}
+
+TEST(RunProgramTest, AWholeRunEndsWithExitAndWritesTheSettings) {
+  QTemporaryDir dir;
+  const std::string exePath = dir.filePath("velomira").toStdString();
+  Toolkit tk;
+  ScriptedRequesters requesters;
+  SoundOutput sound;
+  // Queued before the loop runs: the user's first action is File > Exit.
+  tk.PostEvent(MakeEvent(MenuEvent, MainWindow, ExitItem));
+  EXPECT_EQ(RunProgram(tk, sound, requesters, exePath), 0);
+  EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
+  EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+  EXPECT_TRUE(requesters.calls.empty());
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,141 @@
+// The continuous tone and the RPM: "Start"/"Stop", the slider, the presets and "Set".
+
+#include <QSlider>
+
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class ToneTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    StartApp();
+  }
+  bool MenuEnabled(int item) { return tk.IsMenuItemEnabled(MainMenu, item); }
+};
+
+constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
+                                       BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
+
+TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
+  Click(StartStopButton);
+  EXPECT_EQ(tk.Text(StartStopButton), "Stop");
+  EXPECT_TRUE(sound.HasSound());
+  EXPECT_TRUE(sound.IsPlaying());
+  for (int id : kLockedWhilePlaying) EXPECT_FALSE(tk.IsEnabled(id)) << id;
+  EXPECT_TRUE(tk.IsEnabled(RpmSlider));
+  EXPECT_TRUE(tk.IsEnabled(RpmCombo));
+  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  EXPECT_FALSE(MenuEnabled(ConfigLoadItem));
+  EXPECT_FALSE(MenuEnabled(BatchLoadItem));
+  EXPECT_TRUE(MenuEnabled(ConfigSaveItem));
+
+  Click(StartStopButton);
+  EXPECT_EQ(tk.Text(StartStopButton), "Start");
+  EXPECT_TRUE(sound.HasSound());
+  EXPECT_FALSE(sound.IsPlaying());
+  // The batch buttons become usable here even with an empty table.
+  for (int id : kLockedWhilePlaying) EXPECT_TRUE(tk.IsEnabled(id)) << id;
+  EXPECT_FALSE(tk.IsEnabled(RpmSlider));
+  EXPECT_FALSE(tk.IsEnabled(RpmCombo));
+  EXPECT_TRUE(MenuEnabled(ConfigLoadItem));
+  EXPECT_TRUE(MenuEnabled(BatchLoadItem));
+}
+
+TEST_F(ToneTest, SliderMovesShowTwiceThePositionInTheField) {
+  Click(StartStopButton);
+  W(RpmSlider)->setFocus();
+  Key(RpmSlider, Qt::Key_Right);
+  EXPECT_EQ(tk.State(RpmSlider), 501);
+  EXPECT_EQ(tk.Text(RpmCombo), "1002");
+  Key(RpmSlider, Qt::Key_End);
+  EXPECT_EQ(tk.Text(RpmCombo), "15000");
+  Key(RpmSlider, Qt::Key_Home);
+  EXPECT_EQ(tk.Text(RpmCombo), "100");
+  EXPECT_TRUE(sound.IsPlaying());
+  EXPECT_EQ(tk.State(RpmCombo), 0) << "the field's text is not a pick";
+}
+
+TEST_F(ToneTest, PickingAPresetAppliesItAtOnceAndLeavesSetAlone) {
+  Click(StartStopButton);
+  Key(RpmCombo, Qt::Key_Down);  // the next item of the list: 2000
+  EXPECT_EQ(tk.State(RpmCombo), 1);
+  EXPECT_EQ(tk.State(RpmSlider), 1000);
+  EXPECT_EQ(tk.Text(RpmCombo), "2000");
+  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  EXPECT_TRUE(sound.IsPlaying());
+}
+
+TEST_F(ToneTest, TypedRpmWaitsForSetThenIsEvenAndWithinRange) {
+  Click(StartStopButton);
+  const struct { const char* typed; int position; const char* shown; } cases[] = {
+      {"3001", 1500, "3000"}, {"20000", 7500, "15000"}, {"abc", 50, "100"},   {"7", 50, "100"},
+      {"2000", 1000, "2000"}, {"$BB8", 1500, "3000"},   {"-400", 50, "100"},  {" 2500x", 1250, "2500"},
+      {"8589936592", 1000, "2000"},  // 2^33 + 2000: the low 32 bits of the half
+  };
+  for (const auto& c : cases) {
+    TypeRpm(c.typed);
+    EXPECT_EQ(tk.State(RpmCombo), -1) << c.typed;
+    EXPECT_TRUE(tk.IsEnabled(SetButton)) << c.typed;
+    EXPECT_EQ(tk.Text(RpmCombo), c.typed) << "nothing happens before Set";
+    Click(SetButton);
+    EXPECT_EQ(tk.State(RpmSlider), c.position) << c.typed;
+    EXPECT_EQ(tk.Text(RpmCombo), c.shown) << c.typed;
+    EXPECT_FALSE(tk.IsEnabled(SetButton)) << c.typed;
+  }
+  EXPECT_EQ(tk.ItemCount(RpmCombo), 10) << "typed values never join the list";
+}
+
+TEST_F(ToneTest, StopAlsoDisablesAPendingSet) {
+  Click(StartStopButton);
+  TypeRpm("2000");
+  ASSERT_TRUE(tk.IsEnabled(SetButton));
+  Click(StartStopButton);
+  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  EXPECT_FALSE(sound.IsPlaying());
+}
+
+TEST_F(ToneTest, WheelControlsWriteOnlyTheRecord) {
+  W(TeethSpin)->setFocus();
+  Key(TeethSpin, Qt::Key_Up);
+  Key(MissingSpin, Qt::Key_Down);
+  Click(CrankshaftOption);
+  EXPECT_EQ(app->config().AvailableTeeth, 47);
+  EXPECT_EQ(app->config().MissingTeeth, 1);
+  EXPECT_EQ(app->config().WheelAt, Crankshaft);
+  Click(CamshaftOption);
+  EXPECT_EQ(app->config().WheelAt, Camshaft);
+  EXPECT_FALSE(sound.HasSound()) << "no sound is built before Start";
+  EXPECT_EQ(tk.State(RpmSlider), 500);
+}
+
+TEST_F(ToneTest, ASliderEventWhileStoppedLoadsAndPlays) {
+  // What a batch run does: it moves the slider and posts the slider event.
+  Post(MakeEvent(ControlEvent, MainWindow, RpmSlider));
+  EXPECT_TRUE(sound.HasSound());
+  EXPECT_TRUE(sound.IsPlaying());
+  EXPECT_EQ(tk.Text(RpmCombo), "1000");
+  EXPECT_EQ(tk.Text(StartStopButton), "Start");
+}
+
+TEST_F(ToneTest, RunnerEventsApplyOnlyWhileTheirRunnerIsLive) {
+  Event slider = MakeEvent(RunnerSetSliderEvent, MainWindow, RpmSlider);
+  slider.value = 1234;
+  slider.generation = 77;  // never issued: a retired runner's
+  Post(slider);
+  Event step = MakeEvent(ControlEvent, MainWindow, RpmSlider);
+  step.generation = 77;
+  Post(step);
+  EXPECT_EQ(tk.State(RpmSlider), 500);
+  EXPECT_FALSE(sound.HasSound()) << "a stopped runner's slider event must not start the tone";
+
+  Event text = MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
+  text.text = "4.9s";
+  Post(text);  // generation 0: from the program itself
+  EXPECT_EQ(tk.StatusText(CountdownField), "4.9s");
+}
+
+}  // namespace
+}  // namespace vm::test
