@@ -1,0 +1,140 @@
+// What reaches the sound card: SDL's disk driver writes the exact device stream to a file,
+// and the left channel's rising edges tell the wheel and the rate that are playing.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+constexpr double kDeviceRate = 48000;  // what the output asks for; the disk driver grants it
+
+// Points the audio output at a file for the life of this object.
+class DiskDriver {
+ public:
+  explicit DiskDriver(std::string path) : path_(std::move(path)) {
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    saved_ = driver == nullptr ? "" : driver;
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
+  }
+  ~DiskDriver() { setenv("SDL_AUDIODRIVER", saved_.c_str(), 1); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string saved_;
+};
+
+struct Wheel {
+  int teeth = 0;         // pulses between two gaps
+  double period = 0;     // device frames from one rising edge to the next, on the teeth
+  double gapRatio = 0;   // the interval across the gap over `period`
+};
+
+std::vector<double> RisingEdges(const std::string& stream, size_t fromFrame) {
+  std::vector<double> edges;
+  const size_t frames = stream.size() / 4;
+  auto left = [&](size_t frame) {
+    return static_cast<int16_t>(static_cast<uint8_t>(stream[frame * 4]) |
+                                static_cast<uint8_t>(stream[frame * 4 + 1]) << 8);
+  };
+  for (size_t i = fromFrame + 1; i < frames; ++i) {
+    const double a = left(i - 1), b = left(i);
+    if (a < 0 && b >= 0) edges.push_back(static_cast<double>(i - 1) + -a / (b - a));
+  }
+  return edges;
+}
+
+// The revolution as heard: a run of equal intervals, then one longer across the gap.
+Wheel Measure(const std::vector<double>& edges) {
+  std::vector<double> intervals;
+  for (size_t i = 1; i < edges.size(); ++i) intervals.push_back(edges[i] - edges[i - 1]);
+  if (intervals.size() < 8) return {};
+  std::vector<double> sorted = intervals;
+  std::sort(sorted.begin(), sorted.end());
+  Wheel wheel;
+  wheel.period = sorted[sorted.size() / 2];
+  std::vector<size_t> gaps;
+  for (size_t i = 0; i < intervals.size(); ++i) {
+    if (intervals[i] > 1.5 * wheel.period) gaps.push_back(i);
+  }
+  if (gaps.size() < 2) return wheel;
+  wheel.teeth = static_cast<int>(gaps[1] - gaps[0]);
+  wheel.gapRatio = intervals[gaps[0]] / wheel.period;
+  return wheel;
+}
+
+class PlayedSignalTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    disk_ = std::make_unique<DiskDriver>(dir.filePath("device.raw").toStdString());
+    AppFixture::SetUp();
+    StartApp();
+  }
+  void TearDown() override {
+    AppFixture::TearDown();
+    disk_.reset();
+  }
+
+  size_t WrittenFrames() { return ReadFile(disk_->path()).size() / 4; }
+
+  // The wheel heard in a stretch of about 0.4 s written after this call, skipping what
+  // the device had buffered already.
+  Wheel Listen() {
+    const size_t from = WrittenFrames() + 4096;
+    const size_t until = from + static_cast<size_t>(0.4 * kDeviceRate);
+    for (int i = 0; i < 400 && WrittenFrames() < until; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return Measure(RisingEdges(ReadFile(disk_->path()), from));
+  }
+
+  std::unique_ptr<DiskDriver> disk_;
+};
+
+// One tooth of the 46 + 2 camshaft wheel is 28 image frames.
+double ToothPeriod(double imageFramesPerTooth, double rate) { return imageFramesPerTooth * kDeviceRate / rate; }
+
+TEST_F(PlayedSignalTest, StartPlaysTheDefaultWheelAt11200FramesPerSecond) {
+  Click(StartStopButton);
+  const Wheel wheel = Listen();
+  EXPECT_EQ(wheel.teeth, 46);
+  EXPECT_NEAR(wheel.period, ToothPeriod(28, 11200), 0.05);  // 120 device frames
+  EXPECT_NEAR(wheel.gapRatio, 3.0, 0.01);                    // two missing teeth
+}
+
+TEST_F(PlayedSignalTest, APickedPresetChangesOnlyTheRate) {
+  Click(StartStopButton);
+  Key(RpmCombo, Qt::Key_Down);  // 2000
+  const Wheel wheel = Listen();
+  EXPECT_EQ(wheel.teeth, 46);
+  EXPECT_NEAR(wheel.period, ToothPeriod(28, 22400), 0.05);
+}
+
+TEST_F(PlayedSignalTest, AWheelChangeReachesTheSignalAtTheNextStartOnly) {
+  Click(StartStopButton);
+  Click(StartStopButton);
+  W(TeethSpin)->setFocus();
+  Key(TeethSpin, Qt::Key_Up);       // 47 present
+  Key(MissingSpin, Qt::Key_Down);   // 1 missing
+  // A slider event, as a batch run sends, finds the old sound loaded and plays it.
+  Post(MakeEvent(ControlEvent, MainWindow, RpmSlider));
+  Wheel wheel = Listen();
+  EXPECT_EQ(wheel.teeth, 46);
+  EXPECT_NEAR(wheel.gapRatio, 3.0, 0.01);
+
+  Click(StartStopButton);  // reads "Start": builds the new wheel
+  wheel = Listen();
+  EXPECT_EQ(wheel.teeth, 47);
+  EXPECT_NEAR(wheel.gapRatio, 2.0, 0.01);
+  EXPECT_NEAR(wheel.period, ToothPeriod(28, 11200), 0.05);  // 44100 / 96 / 32 is still 14
+}
+
+}  // namespace
+}  // namespace vm::test
