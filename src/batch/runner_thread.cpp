@@ -1,5 +1,6 @@
 #include "batch/runner_thread.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -17,6 +18,16 @@ struct RunnerThread::Shared {
 };
 
 namespace {
+
+std::atomic<int> liveThreads{0};
+std::atomic<int> peakLiveThreads{0};
+
+void CountThreadIn() {
+  const int now = ++liveThreads;
+  int peak = peakLiveThreads.load();
+  while (now > peak && !peakLiveThreads.compare_exchange_weak(peak, now)) {
+  }
+}
 
 // Posts under the lock, so once the main thread has emptied `post` no post is in flight.
 class GatedSink final : public RunnerSink {
@@ -56,8 +67,10 @@ std::unique_ptr<RunnerThread> RunnerThread::Launch(int32_t durationMs, int32_t r
   runner->shared_ = shared;
   try {
     runner->thread_ = std::thread([shared] {
+      CountThreadIn();
       GatedSink sink(shared->mutex, shared->post);
       RunStep(shared->job, *shared->clock, sink);
+      --liveThreads;
       std::lock_guard lock(shared->mutex);
       shared->ended = true;
       shared->endedSignal.notify_all();
@@ -88,6 +101,9 @@ bool RunnerThread::Ended() const {
   std::lock_guard lock(shared_->mutex);
   return shared_->ended;
 }
+
+int RunnerThread::LiveThreads() { return liveThreads.load(); }
+int RunnerThread::PeakLiveThreads() { return peakLiveThreads.load(); }
 
 uint32_t RunnerThread::Generation() const { return shared_->job.generation.load(); }
 

@@ -41,6 +41,10 @@ class RunnerThread {
 
   uint32_t Generation() const;
 
+  // Runner threads running now, and the most there ever were at once (for tests).
+  static int LiveThreads();
+  static int PeakLiveThreads();
+
  private:
   struct Shared;
   RunnerThread() = default;

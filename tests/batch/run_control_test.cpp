@@ -1,0 +1,249 @@
+// Running the table through the whole program: run-all, loop, single step, Stop, and a
+// stress of starts and stops at random moments. Suites are named "Runner" so that they
+// also run under ThreadSanitizer.
+#include <chrono>
+#include <map>
+#include <random>
+#include <set>
+
+#include "batch/runner_thread.h"
+#include "batch_gui.h"
+
+namespace vm::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class RunControlRunner : public BatchGui {
+ protected:
+  void SetUp() override {
+    BatchGui::SetUp();
+    onEvent = [this](const Event& e, bool acted) {
+      if (!acted) return;
+      if (e.kind == EventStepDone) ++stepsDone;
+      if (e.kind == RunnerSetSliderEvent) {
+        if (firstSlider.insert(e.generation).second) rowsRun.push_back(e.value);
+        sliders.push_back(e.value);
+      }
+      if (e.kind == RunnerStatusTextEvent) countdowns.push_back(e.text);
+    };
+  }
+  bool Running() { return toolkit.Text(BatchStartButton) == "Stop"; }
+  bool WaitStepsDone(int n) { return PumpUntil([&] { return stepsDone >= n; }); }
+  void ExpectIdleAfterRun() {
+    EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
+    EXPECT_FALSE(sound.IsPlaying());
+    EXPECT_EQ(toolkit.StatusText(CountdownField), "");
+    EXPECT_EQ(toolkit.State(BatchList), -1);
+    EXPECT_FALSE(toolkit.IsEnabled(StepButton));
+    for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
+      EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+    EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
+    EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
+  }
+  void ExpectRunLocks() {
+    for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton, StepButton})
+      EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+    EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
+    EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
+    EXPECT_EQ(toolkit.Text(BatchStartButton), "Stop");
+  }
+
+  int stepsDone = 0;
+  std::set<uint32_t> firstSlider;
+  std::vector<int32_t> rowsRun;  // first slider position of each runner: rpm1 / 2
+  std::vector<int32_t> sliders;
+  std::vector<std::string> countdowns;
+};
+
+TEST_F(RunControlRunner, RunAllPlaysEveryRowThenEnds) {
+  AddRows({{"100", "1000", ""}, {"100", "2000", ""}, {"100", "3000", ""}});
+  Click(BatchStartButton);
+  ExpectRunLocks();
+  EXPECT_EQ(toolkit.State(BatchList), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !Running(); }));
+  EXPECT_EQ(rowsRun, (std::vector<int32_t>{500, 1000, 1500}));
+  EXPECT_EQ(stepsDone, 3);
+  EXPECT_EQ(toolkit.Text(RpmCombo), "3000");
+  ExpectIdleAfterRun();
+}
+
+TEST_F(RunControlRunner, StartOnASelectedRowBeginsThere) {
+  AddRows({{"50", "1000", ""}, {"50", "2000", ""}, {"50", "3000", ""}});
+  ClickRow(1);
+  Click(BatchStartButton);
+  ASSERT_TRUE(PumpUntil([&] { return !Running(); }));
+  EXPECT_EQ(rowsRun, (std::vector<int32_t>{1000, 1500}));
+}
+
+TEST_F(RunControlRunner, LoopGoesOnWithRowZeroUntilStop) {
+  AddRows({{"30", "1000", ""}, {"30", "2000", ""}});
+  Click(LoopCheckBox);
+  Click(BatchStartButton);
+  ASSERT_TRUE(PumpUntil([&] { return rowsRun.size() >= 6; }));
+  EXPECT_TRUE(Running());
+  Click(BatchStartButton);
+  EXPECT_EQ(std::vector<int32_t>(rowsRun.begin(), rowsRun.begin() + 6),
+            (std::vector<int32_t>{500, 1000, 500, 1000, 500, 1000}));
+  ExpectIdleAfterRun();
+}
+
+TEST_F(RunControlRunner, SingleStepRunsOneRowPerPress) {
+  AddRows({{"50", "1000", ""}, {"50", "2000", ""}, {"50", "3000", ""}});
+  Click(StepButton);  // disabled: nothing selected yet
+  EXPECT_TRUE(rowsRun.empty());
+  ClickRow(0);
+  Click(StepButton);
+  ExpectRunLocks();
+  ASSERT_TRUE(WaitStepsDone(1));
+  // Paused on the next row, the tone holding the last RPM.
+  EXPECT_EQ(toolkit.State(BatchList), 1);
+  EXPECT_TRUE(toolkit.IsEnabled(StepButton));
+  EXPECT_TRUE(sound.IsPlaying());
+  EXPECT_EQ(toolkit.Text(BatchStartButton), "Stop");
+  ClickRow(2);  // the user picks another row first
+  Click(StepButton);
+  ASSERT_TRUE(PumpUntil([&] { return !Running(); }));  // it was the last row
+  EXPECT_EQ(rowsRun, (std::vector<int32_t>{500, 1500}));
+  ExpectIdleAfterRun();
+}
+
+TEST_F(RunControlRunner, StopMidStepEndsAtOnceAndForGood) {
+  AddRows({{"100", "2000", ""}, {"60000", "1000", "3000"}});
+  ClickRow(1);
+  Click(BatchStartButton);
+  ASSERT_TRUE(PumpUntil([&] { return countdowns.size() >= 2; }));
+  const auto before = Clock::now();
+  Click(BatchStartButton);
+  const auto stopTook = Clock::now() - before;
+  EXPECT_LT(stopTook, RunnerThread::StopBound);  // joined, not let go after the bound
+  ExpectIdleAfterRun();
+  // Whatever it still had queued is dropped.
+  const size_t seen = sliders.size() + countdowns.size();
+  PumpUntil([] { return false; }, 0.2);
+  EXPECT_EQ(sliders.size() + countdowns.size(), seen);
+  EXPECT_EQ(stepsDone, 0);
+  EXPECT_FALSE(sound.IsPlaying());
+  // Stop cleared the selection, so the next run begins at row 0.
+  Click(BatchStartButton);
+  PumpUntil([&] { return rowsRun.size() >= 2; });
+  EXPECT_EQ(rowsRun, (std::vector<int32_t>{500, 1000}));
+  Click(BatchStartButton);
+}
+
+TEST_F(RunControlRunner, RampOfOneSecondReachesTheSliderAndTheCountdown) {
+  AddRows({{"1000", "1000", "2000"}});
+  Click(BatchStartButton);
+  ASSERT_TRUE(PumpUntil([&] { return !Running(); }));
+  ASSERT_GE(sliders.size(), 11u);
+  // The increments do not depend on timing; only a late machine could add ticks at the end.
+  EXPECT_EQ(std::vector<int32_t>(sliders.begin(), sliders.begin() + 11),
+            (std::vector<int32_t>{500, 550, 600, 650, 700, 750, 800, 850, 900, 950, 1000}));
+  ASSERT_GE(countdowns.size(), 3u);
+  EXPECT_EQ(countdowns.front(), "1.0s");
+  EXPECT_EQ(countdowns[1], "0.9s");
+  EXPECT_EQ(countdowns.back(), "");
+  EXPECT_EQ(toolkit.StatusText(CountdownField), "");
+}
+
+TEST_F(RunControlRunner, DeletingEveryRowDuringARunLeavesStopUsable) {
+  AddRows({{"60000", "1000", ""}});
+  ClickRow(0);
+  Click(BatchStartButton);
+  ClickRow(0);
+  Choose(StepDeleteItem);
+  EXPECT_TRUE(Rows().empty());
+  EXPECT_TRUE(toolkit.IsEnabled(BatchStartButton));
+  Click(BatchStartButton);
+  ExpectIdleAfterRun();
+}
+
+TEST_F(RunControlRunner, UserStopBeforeTheRunsOwnEndPressIsNotARestart) {
+  AddRows({{"10", "1000", ""}});
+  Click(BatchStartButton);
+  // Dispatch up to the step's end, whose handler posts the run's own "Stop" press; the
+  // user's "Stop" comes first. The posted press must not read "Start" and begin a new run.
+  bool done = false;
+  const auto end = Clock::now() + std::chrono::seconds(10);
+  while (!done && Clock::now() < end) {
+    Event event;
+    if (!toolkit.PollEvent(event)) continue;
+    done = event.kind == EventStepDone && app.batch().IsLiveGeneration(event.generation);
+    app.Dispatch(event);
+  }
+  ASSERT_TRUE(done);
+  ASSERT_TRUE(Running());
+  app.batch().OnBatchStartButton();
+  Pump();
+  EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
+  EXPECT_FALSE(sound.IsPlaying());
+}
+
+TEST_F(RunControlRunner, EmptyTableStartsNothing) {
+  toolkit.SetEnabled(BatchStartButton, true);
+  toolkit.SetEnabled(StepButton, true);
+  Click(BatchStartButton);
+  Click(StepButton);
+  EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
+  EXPECT_TRUE(toolkit.IsEnabled(StartStopButton));
+}
+
+TEST_F(RunControlRunner, ShutdownStopsALiveRunner) {
+  AddRows({{"60000", "1000", ""}});
+  Click(BatchStartButton);
+  PumpUntil([&] { return !countdowns.empty(); });
+  app.batch().Shutdown();
+  app.batch().Shutdown();
+  const size_t seen = countdowns.size();
+  PumpUntil([] { return false; }, 0.2);
+  EXPECT_EQ(countdowns.size(), seen);
+}
+
+// Starts, steps and stops at random moments, with steps short enough to end by themselves.
+TEST_F(RunControlRunner, StressOfRandomStartsAndStops) {
+  AddRows({{"0", "1000", ""}, {"7", "2000", "3000"}, {"3", "3000", ""}, {"20", "4000", "1000"}, {"1", "500", ""}});
+  std::mt19937 random(12345);
+  std::set<uint32_t> retired;
+  uint32_t newest = 0;  // newest runner seen posting
+  bool retiredActed = false, toneWrong = false;
+  onEvent = [&](const Event& e, bool acted) {
+    newest = std::max(newest, e.generation);
+    if (acted && retired.count(e.generation)) retiredActed = true;
+  };
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  int actions = 0;
+  for (; actions < 3000 && Clock::now() < deadline; ++actions) {
+    switch (random() % 6) {
+      case 0:
+      case 1: {
+        const bool stopping = Running();
+        Click(BatchStartButton);
+        if (stopping) {
+          for (uint32_t g = 1; g <= newest; ++g) retired.insert(g);
+        }
+        break;
+      }
+      case 2: Click(StepButton); break;
+      case 3: ClickRow(static_cast<int>(random() % 5)); break;
+      case 4: if (random() % 8 == 0) Click(LoopCheckBox); break;
+      default: break;
+    }
+    const auto wait = Clock::now() + std::chrono::microseconds(random() % 3000);
+    while (Clock::now() < wait) {
+      Pump();
+      EXPECT_LE(RunnerThread::LiveThreads(), 1);
+      if (!Running() && toolkit.Text(StartStopButton) == "Start" && sound.IsPlaying()) toneWrong = true;
+    }
+  }
+  if (Running()) Click(BatchStartButton);
+  RecordProperty("actions", actions);
+  EXPECT_GT(actions, 500);
+  EXPECT_FALSE(retiredActed);
+  EXPECT_FALSE(toneWrong);
+  EXPECT_EQ(RunnerThread::LiveThreads(), 0);
+  EXPECT_EQ(RunnerThread::PeakLiveThreads(), 1);
+  ExpectIdleAfterRun();
+}
+
+}  // namespace
+}  // namespace vm::test
