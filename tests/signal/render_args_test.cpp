@@ -70,13 +70,5 @@ TEST(RenderArgs, BadArgumentsAreNamed) {
   }
 }
 
-TEST(RenderArgs, DeviceRateDefaultsTo48000) {
-  std::string error;
-  const auto options = Options::Parse({}, {"--device-rate"}, error);
-  int32_t rate = 0;
-  ASSERT_TRUE(options && ReadDeviceRate(*options, rate, error));
-  EXPECT_EQ(rate, 48000);
-}
-
 }  // namespace
 }  // namespace vm::render

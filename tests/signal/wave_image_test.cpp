@@ -90,14 +90,6 @@ TEST(WaveImage, RefusesWheelsItCannotBuild) {
   }
 }
 
-TEST(WaveImage, ConfigOverloadReadsTheRecord) {
-  WheelConfig config;
-  config.AvailableTeeth = 58;
-  config.MissingTeeth = 2;
-  config.WheelAt = Crankshaft;
-  EXPECT_EQ(BuildWaveImage(config), BuildWaveImage(58, 2, Crankshaft));
-}
-
 TEST(PlaybackRate, IsTheNearestIntegerToElevenPointTwoTimesRpm) {
   constexpr int32_t highest = std::numeric_limits<int32_t>::max();
   const std::pair<int32_t, int32_t> cases[] = {{100, 1120},   {1000, 11200},        {15000, 168000},   {1, 11},
