@@ -39,6 +39,16 @@ void FitTextToWidth(QWidget& widget, int width) {
   }
 }
 
+// Options of one group share the smallest font any of them needed.
+void MatchGroupFont(QAbstractButton& option) {
+  if (option.group() == nullptr) return;
+  QFont smallest = option.font();
+  for (const QAbstractButton* other : option.group()->buttons()) {
+    if (other->font().pixelSize() < smallest.pixelSize()) smallest = other->font();
+  }
+  for (QAbstractButton* other : option.group()->buttons()) other->setFont(smallest);
+}
+
 }  // namespace
 
 void State::AddControl(int window, int id, ControlKind kind, int x, int y, int width,
@@ -53,6 +63,7 @@ void State::AddControl(int window, int id, ControlKind kind, int x, int y, int w
   if (kind == ControlKind::Label || kind == ControlKind::Option || kind == ControlKind::CheckBox) {
     FitTextToWidth(*widget, width);
   }
+  if (kind == ControlKind::Option) MatchGroupFont(*static_cast<QAbstractButton*>(widget));
   widget->show();
   lastCreatedWindow_ = window;
   lastCreatedKind_ = kind;
