@@ -70,20 +70,6 @@ TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
   }
 }
 
-TEST_F(LifecycleTest, TheNextStartShowsTheWheelOfTheLastEnd) {
-  StartApp();
-  W(TeethSpin)->setFocus();
-  Key(TeethSpin, Qt::Key_Down);
-  Click(CrankshaftOption);
-  Menu(ExitItem);
-  app->End();
-  app.reset();
-  StartApp();
-  EXPECT_EQ(tk.State(TeethSpin), 45);
-  EXPECT_EQ(tk.State(CrankshaftOption), 1);
-  EXPECT_EQ(app->config().AvailableTeeth, 45);
-}
-
 TEST_F(LifecycleTest, ConfigMenuLoadsIntoTheWindowAndSavesTheListItems) {
   StartApp();
   const std::string config = dir.filePath("wheel.cfg").toStdString();

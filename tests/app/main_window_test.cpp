@@ -19,21 +19,16 @@ using MainWindowTest = AppFixture;
 
 TEST_F(MainWindowTest, DefaultWheelShowsAsAtFirstStart) {
   StartApp();
-  QWidget* window = ToolkitAccess::Window(tk, MainWindow);
-  EXPECT_EQ(window->windowTitle().toStdString(), "Velomira V0.17");
+  EXPECT_EQ(ToolkitAccess::Window(tk, MainWindow)->windowTitle().toStdString(), "Velomira V0.17");
   EXPECT_EQ(tk.WindowWidth(MainWindow), 530);
   EXPECT_EQ(tk.WindowHeight(MainWindow), 230);
-  EXPECT_EQ(tk.State(TeethSpin), 46);
-  EXPECT_EQ(tk.State(MissingSpin), 2);
   EXPECT_EQ(tk.State(CamshaftOption), 1);
   EXPECT_EQ(tk.State(CrankshaftOption), 0);
   ASSERT_EQ(tk.ItemCount(RpmCombo), 10);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(tk.ItemText(RpmCombo, i), std::to_string(1000 * (i + 1)));
   EXPECT_EQ(tk.State(RpmCombo), 0);
-  EXPECT_EQ(tk.Text(RpmCombo), "1000");
   EXPECT_EQ(tk.State(RpmSlider), 500);
   EXPECT_EQ(tk.StatusText(NameField), "no name");
-  EXPECT_EQ(tk.StatusText(CountdownField), "");
   EXPECT_FALSE(sound.HasSound());
 }
 

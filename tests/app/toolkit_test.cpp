@@ -66,6 +66,7 @@ TEST_F(ToolkitTest, ProgramSettersRaiseNoEvents) {
   tk.SetState(5, 1);
   tk.SetState(8, 300);
   tk.AddItem(9, -1, "1000");
+  EXPECT_EQ(tk.State(9), -1) << "adding an item selects nothing";
   tk.SetState(9, 0);
   tk.SetText(9, "55");
   tk.AddItem(11, -1, "1");
@@ -73,58 +74,6 @@ TEST_F(ToolkitTest, ProgramSettersRaiseNoEvents) {
   tk.SetState(13, 1);
   tk.SetText(17, "x");
   EXPECT_TRUE(Drain().empty());
-}
-
-TEST_F(ToolkitTest, ValuesAreClampedAndOptionsExclusive) {
-  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
-  tk.AddControl(0, 4, ControlKind::Option, 10, 40, 70, 20, "A");
-  tk.AddControl(0, 5, ControlKind::Option, 10, 60, 70, 20, "B");
-  tk.AddControl(0, 8, ControlKind::Slider, 10, 90, 200, 20, "", 50, 7500);
-  const struct { int id; int set; int read; } cases[] = {
-      {1, 5, 10}, {1, 99, 80}, {1, 46, 46}, {8, 0, 50}, {8, -1, 50}, {8, 9999, 7500}, {8, 250, 250},
-  };
-  for (const auto& c : cases) {
-    tk.SetState(c.id, c.set);
-    EXPECT_EQ(tk.State(c.id), c.read) << c.id << " set " << c.set;
-  }
-  tk.SetState(4, 1);
-  tk.SetState(5, 1);
-  EXPECT_EQ(tk.State(4), 0);
-  EXPECT_EQ(tk.State(5), 1);
-  EXPECT_EQ(tk.Text(1), "46");
-}
-
-TEST_F(ToolkitTest, ButtonClickIsAControlEventOfItsWindow) {
-  tk.AddControl(0, 7, ControlKind::Button, 10, 10, 50, 20, "Start");
-  QTest::mouseClick(W(7), Qt::LeftButton);
-  const auto events = Drain();
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 7));
-  tk.SetEnabled(7, false);
-  QTest::mouseClick(W(7), Qt::LeftButton);
-  EXPECT_TRUE(Drain().empty());
-  EXPECT_FALSE(tk.IsEnabled(7));
-}
-
-TEST_F(ToolkitTest, ComboTypingDeselectsAndPickingSelects) {
-  tk.AddControl(0, 9, ControlKind::Combo, 10, 10, 70, 20);
-  for (const char* text : {"1000", "2000", "3000"}) tk.AddItem(9, -1, text);
-  EXPECT_EQ(tk.State(9), -1) << "adding items selects nothing";
-  tk.SetState(9, 0);
-  EXPECT_EQ(tk.Text(9), "1000");
-  auto* combo = static_cast<QComboBox*>(W(9));
-  combo->lineEdit()->selectAll();
-  QTest::keyClicks(combo->lineEdit(), "25");
-  auto events = Drain();
-  ASSERT_FALSE(events.empty());
-  EXPECT_TRUE(IsEvent(events.back(), ControlEvent, 0, 9, Change));
-  EXPECT_EQ(tk.State(9), -1);
-  EXPECT_EQ(tk.Text(9), "25") << "no completion from the list";
-  emit combo->activated(1);  // what the drop-down list reports for a pick
-  events = Drain();
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 9, Change));
-  EXPECT_EQ(tk.State(9), 1);
 }
 
 TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
@@ -153,14 +102,6 @@ TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
   ASSERT_EQ(events.size(), 2u);
   EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 7));
   EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 9));
-}
-
-TEST_F(ToolkitTest, ShortcutsBelongToTheirWindowOnly) {
-  tk.OpenWindow(1, "Name", 170, 70, WindowCloseBox | WindowCentreOwner, 0);
-  tk.AddControl(1, 17, ControlKind::TextField, 10, 10, 150, 20);
-  Drain();
-  QTest::keyClick(W(17), Qt::Key_Return);
-  EXPECT_TRUE(Drain().empty());
 }
 
 TEST_F(ToolkitTest, SpinCannotBeTypedIntoButStepsWithArrowKeys) {
@@ -217,32 +158,6 @@ TEST_F(ToolkitTest, ListRowsColumnsAndSelection) {
   ASSERT_FALSE(events.empty());
   EXPECT_TRUE(IsEvent(events.front(), ControlEvent, 0, 11, Change));
   EXPECT_TRUE(IsEvent(events.back(), ControlEvent, 0, 11, DoubleClick));
-}
-
-TEST_F(ToolkitTest, CloseBoxAsksAndResizeByUserIsReported) {
-  QWidget* window = ToolkitAccess::Window(tk, 0);
-  Drain();
-  window->close();
-  auto events = Drain();
-  ASSERT_EQ(events.size(), 1u);
-  EXPECT_TRUE(IsEvent(events[0], CloseEvent, 0, 0));
-  EXPECT_TRUE(tk.IsWindowOpen(0));
-  window->resize(380, 320);
-  events = Drain();
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ(events.back().kind, SizeEvent);
-  EXPECT_EQ(tk.WindowHeight(0), 320);
-}
-
-TEST_F(ToolkitTest, SizeBoundsHold) {
-  tk.SetWindowSizeBounds(0, 300, 230, 530, -1);
-  QWidget* window = ToolkitAccess::Window(tk, 0);
-  window->resize(100, 100);
-  EXPECT_EQ(tk.WindowWidth(0), 300);
-  EXPECT_EQ(tk.WindowHeight(0), 230);
-  window->resize(900, 900);
-  EXPECT_EQ(tk.WindowWidth(0), 530);
-  EXPECT_EQ(tk.WindowHeight(0), 900);
 }
 
 TEST_F(ToolkitTest, MenuItemsAndPopupDeliverMenuEvents) {
