@@ -8,8 +8,11 @@
 #include "platform/toolkit.h"
 #include "signal/sound_output.h"
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
+int main(int, char** argv) {
+  // The command line is not for us: Qt is not given it either.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication application(qtArgc, qtArgv);
   vm::Toolkit toolkit;
   vm::QtRequesters requesters(toolkit);
   vm::SoundOutput sound;

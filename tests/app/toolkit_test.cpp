@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "platform/requesters_qt.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"
 
@@ -227,6 +228,21 @@ TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
   EXPECT_FALSE(tk.IsWindowOpen(1)) << "an owned window goes with its owner";
   EXPECT_EQ(tk.Text(17), "");
   tk.SetText(17, "ignored");  // a control that no longer exists is quietly ignored
+}
+
+TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {
+  const struct { const char* filter; int index; const char* list; const char* selected; } cases[] = {
+      {"Config (*.cfg)|*.cfg", 0, "Config (*.cfg)", "Config (*.cfg)"},
+      {"Batch|*.rbt|All files|*.*", 1, "Batch (*.rbt);;All files (*.*)", "All files (*.*)"},
+      {"Text|*.txt;*.log", 0, "Text (*.txt *.log)", "Text (*.txt *.log)"},
+      {"Odd|", 3, "Odd ()", ""},
+      {"", 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    std::string selected;
+    EXPECT_EQ(QtFilterList(c.filter, c.index, &selected), c.list) << c.filter;
+    EXPECT_EQ(selected, c.selected) << c.filter;
+  }
 }
 
 }  // namespace
