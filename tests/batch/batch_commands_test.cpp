@@ -122,15 +122,5 @@ TEST_F(BatchCommandsTest, FailedSaveLeavesTheOldFile) {
   EXPECT_EQ(ReadFile("keep.rbt"), "1|1000\r\n");
 }
 
-TEST_F(BatchCommandsTest, SaveThenLoadGivesTheSameTable) {
-  const std::vector<BatchRow> rows = {{"5000", "1000", ""}, {"0500", "3000", "100"}, {"70", "100", "0"}};
-  AddRows(rows);
-  requesters.saveAnswers.push_back(Path("round.rbt"));
-  Choose(BatchSaveItem);
-  Step(StepAddItem, "9", "1000");
-  LoadFile("round.rbt");
-  EXPECT_EQ(Rows(), rows);
-}
-
 }  // namespace
 }  // namespace vm::test

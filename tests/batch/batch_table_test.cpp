@@ -61,14 +61,6 @@ TEST_F(BatchTableTest, InsertWithoutSelectionAppendsLikeAdd) {
   EXPECT_EQ(Times(Rows()), (std::vector<std::string>{"1", "2", "9"}));
 }
 
-TEST_F(BatchTableTest, AddAppendsWhateverIsSelected) {
-  AddRows(Numbered(3));
-  ClickRow(0);
-  Step(StepAddItem, "9", "1000");
-  EXPECT_EQ(Times(Rows()), (std::vector<std::string>{"1", "2", "3", "9"}));
-  EXPECT_EQ(toolkit.State(BatchList), 0);
-}
-
 TEST_F(BatchTableTest, DeleteSelectsTheRowThatMovesUpOrTheNewLast) {
   AddRows(Numbered(3));
   ClickRow(1);

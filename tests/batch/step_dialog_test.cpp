@@ -38,12 +38,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, StepDialogRule,
                                          RuleCase{"4294967296", "1000", "", true},  // low 32 bits 0
                                          RuleCase{"0500", "0100", "", true}, RuleCase{"5000", "", "", false}));
 
-TEST_F(StepDialogTest, FieldsTakeOnlyDigits) {
-  Choose(StepAddItem);
-  Type(TimeEdit, "1a2-3 4");
-  EXPECT_EQ(toolkit.Text(TimeEdit), "1234");
-}
-
 TEST_F(StepDialogTest, OkWithEmptyTimeClosesWithoutARow) {
   Choose(StepAddItem);
   Type(Rpm1Edit, "1000");
