@@ -60,11 +60,13 @@ class Toolkit {
                   unsigned flags, int ownerWindow = -1);
   void CloseWindow(int window);
   bool IsWindowOpen(int window) const;
+  // Inner-size bounds; a maximum of -1 sets no limit.
   void SetWindowSizeBounds(int window, int minWidth, int minHeight, int maxWidth, int maxHeight);
   int WindowWidth(int window) const;
   int WindowHeight(int window) const;
 
   // Menus. Items are added to the submenu opened last; the menu bar belongs to `window`.
+  // The menu bar is addressed as menu MainMenu.
   void CreateMenuBar(int window);
   void MenuTitle(const std::string& title);
   void OpenSubMenu(const std::string& title);
@@ -115,6 +117,7 @@ class Toolkit {
 
   // Events. WaitEvent blocks until one is queued. PostEvent may be called from any thread
   // and keeps order with everything else queued.
+  // Everything else here is for the main thread only.
   Event WaitEvent();
   bool PollEvent(Event& event);                   // processes pending toolkit work, never blocks
   void PostEvent(const Event& event);
