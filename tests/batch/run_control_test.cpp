@@ -57,7 +57,7 @@ class RunControlRunner : public BatchGui {
 };
 
 TEST_F(RunControlRunner, RunAllPlaysEveryRowThenEnds) {
-  AddRows({{"100", "1000", ""}, {"100", "2000", ""}, {"100", "3000", ""}});
+  AddRows({{"400", "1000", ""}, {"100", "2000", ""}, {"100", "3000", ""}});
   Click(BatchStartButton);
   ExpectRunLocks();
   EXPECT_EQ(toolkit.State(BatchList), 0);
@@ -89,7 +89,7 @@ TEST_F(RunControlRunner, LoopGoesOnWithRowZeroUntilStop) {
 }
 
 TEST_F(RunControlRunner, SingleStepRunsOneRowPerPress) {
-  AddRows({{"50", "1000", ""}, {"50", "2000", ""}, {"50", "3000", ""}});
+  AddRows({{"400", "1000", ""}, {"50", "2000", ""}, {"50", "3000", ""}});
   Click(StepButton);  // disabled: nothing selected yet
   EXPECT_TRUE(rowsRun.empty());
   ClickRow(0);
