@@ -14,6 +14,9 @@ struct RuleCase {
   bool ok;
 };
 
+// Readable test names: the three field texts as a batch line.
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.time << '|' << c.rpm1 << '|' << c.rpm2; }
+
 class StepDialogRule : public BatchGui, public testing::WithParamInterface<RuleCase> {};
 
 TEST_P(StepDialogRule, OkFollowsTheFields) {
