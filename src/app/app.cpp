@@ -122,10 +122,7 @@ void App::DispatchMenu(int item) {
     case BatchSaveItem: batch_.ChooseAndSaveBatch(); break;
     case ExitItem: {
       // The close itself happens when this event comes back, as for the close box.
-      Event close;
-      close.kind = CloseEvent;
-      close.window = MainWindow;
-      toolkit_.PostEvent(close);
+      toolkit_.PostEvent(MakeEvent(CloseEvent, MainWindow));
       break;
     }
     case NameItem: OpenNameDialog(toolkit_, config_.Type); break;

@@ -14,14 +14,7 @@ namespace {
 constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
                                        BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
 
-Event SliderEvent() {
-  Event event;
-  event.kind = ControlEvent;
-  event.window = MainWindow;
-  event.id = RpmSlider;
-  event.subType = Change;
-  return event;
-}
+Event SliderEvent() { return MakeEvent(ControlEvent, MainWindow, RpmSlider, Change); }
 
 }  // namespace
 

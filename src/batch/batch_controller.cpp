@@ -50,11 +50,7 @@ void BatchController::OnListEvent(int32_t subType) {
     for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
     toolkit.ShowPopupMenu(BatchPopupMenu, MainWindow);
   } else if (subType == DoubleClick && selected) {
-    Event edit;
-    edit.kind = MenuEvent;
-    edit.window = MainWindow;
-    edit.id = StepEditItem;
-    toolkit.PostEvent(edit);
+    toolkit.PostEvent(MakeEvent(MenuEvent, MainWindow, StepEditItem));
   }
 }
 

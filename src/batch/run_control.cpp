@@ -62,10 +62,7 @@ void BatchController::Impl::OnStepDone() {
     } else {
       // Ends the run as a press of "Stop". It carries this run's generation, so that a
       // "Stop" and "Start" of the user's in between make it void instead of a new start.
-      Event press;
-      press.kind = ControlEvent;
-      press.window = MainWindow;
-      press.id = BatchStartButton;
+      Event press = MakeEvent(ControlEvent, MainWindow, BatchStartButton);
       press.generation = liveGeneration;
       toolkit.PostEvent(press);
     }

@@ -35,10 +35,7 @@ class StepPoster {
 
  private:
   void Post(int32_t kind, int32_t id, int32_t value, std::string text) {
-    Event event;
-    event.kind = kind;
-    event.window = MainWindow;
-    event.id = id;
+    Event event = MakeEvent(kind, MainWindow, id);
     event.generation = generation_;
     event.value = value;
     event.text = std::move(text);

@@ -65,11 +65,7 @@ void BatchController::Impl::StepReturn() {
   } else if (focused < StepOkButton) {
     toolkit.SetFocus(focused + 1);
   } else {
-    Event press;
-    press.kind = ControlEvent;
-    press.window = StepDialog;
-    press.id = focused == StepOkButton ? StepOkButton : StepCancelButton;
-    toolkit.PostEvent(press);
+    toolkit.PostEvent(MakeEvent(ControlEvent, StepDialog, focused == StepOkButton ? StepOkButton : StepCancelButton));
   }
 }
 

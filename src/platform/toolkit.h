@@ -24,6 +24,15 @@ struct Event {
   std::string text;        // payload of runner events (status text)
 };
 
+inline Event MakeEvent(int32_t kind, int32_t window, int32_t id = 0, int32_t subType = 0) {
+  Event event;
+  event.kind = kind;
+  event.window = window;
+  event.id = id;
+  event.subType = subType;
+  return event;
+}
+
 enum class ControlKind {
   Label,          // text label
   CentredLabel,   // text label, text centred

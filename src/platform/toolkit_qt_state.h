@@ -29,15 +29,6 @@ namespace vm::qtk {
 
 class State;
 
-inline Event MakeEvent(int32_t kind, int window, int id = 0, int32_t subType = 0) {
-  Event event;
-  event.kind = kind;
-  event.window = window;
-  event.id = id;
-  event.subType = subType;
-  return event;
-}
-
 // A top-level window: controls sit on its central area, below the menu bar. Its close box
 // and the user's resizing become events; the program closes it by deleting it.
 class WindowWidget : public QMainWindow {

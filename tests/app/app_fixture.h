@@ -37,13 +37,9 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 
 inline bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
-inline Event MakeEvent(int32_t kind, int window, int id = 0, int32_t subType = Change) {
-  Event event;
-  event.kind = kind;
-  event.window = window;
-  event.id = id;
-  event.subType = subType;
-  return event;
+// As the toolkit's, but a control event is a Change unless the test says otherwise.
+inline Event UserEvent(int32_t kind, int window, int id = 0, int32_t subType = Change) {
+  return MakeEvent(kind, window, id, subType);
 }
 
 class AppFixture : public testing::Test {

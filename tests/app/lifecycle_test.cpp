@@ -125,7 +125,7 @@ TEST(RunProgramTest, AWholeRunEndsWithExitAndWritesTheSettings) {
   ScriptedRequesters requesters;
   SoundOutput sound;
   // Queued before the loop runs: the user's first action is File > Exit.
-  tk.PostEvent(MakeEvent(MenuEvent, MainWindow, ExitItem));
+  tk.PostEvent(UserEvent(MenuEvent, MainWindow, ExitItem));
   EXPECT_EQ(RunProgram(tk, sound, requesters, exePath), 0);
   EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
   EXPECT_FALSE(tk.IsWindowOpen(MainWindow));

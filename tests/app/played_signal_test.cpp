@@ -124,7 +124,7 @@ TEST_F(PlayedSignalTest, AWheelChangeReachesTheSignalAtTheNextStartOnly) {
   Key(TeethSpin, Qt::Key_Up);       // 47 present
   Key(MissingSpin, Qt::Key_Down);   // 1 missing
   // A slider event, as a batch run sends, finds the old sound loaded and plays it.
-  Post(MakeEvent(ControlEvent, MainWindow, RpmSlider));
+  Post(UserEvent(ControlEvent, MainWindow, RpmSlider));
   Wheel wheel = Listen();
   EXPECT_EQ(wheel.teeth, 46);
   EXPECT_NEAR(wheel.gapRatio, 3.0, 0.01);

@@ -113,7 +113,7 @@ TEST_F(ToneTest, WheelControlsWriteOnlyTheRecord) {
 
 TEST_F(ToneTest, ASliderEventWhileStoppedLoadsAndPlays) {
   // What a batch run does: it moves the slider and posts the slider event.
-  Post(MakeEvent(ControlEvent, MainWindow, RpmSlider));
+  Post(UserEvent(ControlEvent, MainWindow, RpmSlider));
   EXPECT_TRUE(sound.HasSound());
   EXPECT_TRUE(sound.IsPlaying());
   EXPECT_EQ(tk.Text(RpmCombo), "1000");
@@ -121,17 +121,17 @@ TEST_F(ToneTest, ASliderEventWhileStoppedLoadsAndPlays) {
 }
 
 TEST_F(ToneTest, RunnerEventsApplyOnlyWhileTheirRunnerIsLive) {
-  Event slider = MakeEvent(RunnerSetSliderEvent, MainWindow, RpmSlider);
+  Event slider = UserEvent(RunnerSetSliderEvent, MainWindow, RpmSlider);
   slider.value = 1234;
   slider.generation = 77;  // never issued: a retired runner's
   Post(slider);
-  Event step = MakeEvent(ControlEvent, MainWindow, RpmSlider);
+  Event step = UserEvent(ControlEvent, MainWindow, RpmSlider);
   step.generation = 77;
   Post(step);
   EXPECT_EQ(tk.State(RpmSlider), 500);
   EXPECT_FALSE(sound.HasSound()) << "a stopped runner's slider event must not start the tone";
 
-  Event text = MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
+  Event text = UserEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
   text.text = "4.9s";
   Post(text);  // generation 0: from the program itself
   EXPECT_EQ(tk.StatusText(CountdownField), "4.9s");
