@@ -10,12 +10,13 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "render_args.h"
+#include "platform/atomic_file.h"
 #include "render_batch.h"
 #include "signal/render_schedule.h"
-#include "signal/wav_writer.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
 
@@ -45,7 +46,8 @@ int WriteImage(const std::vector<std::string>& args) {
   WaveImage image;
   if (!options || !ReadWheel(*options, wheel, error) || !BuildImage(wheel, image, error)) return Fail(error);
   const std::string path = options->Value("--image");
-  if (!WriteFileAtomically(path, image)) return Fail("--image: cannot write " + path, kFailed);
+  const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+  if (!ReplaceFile(path, bytes)) return Fail("--image: cannot write " + path, kFailed);
   return 0;
 }
 

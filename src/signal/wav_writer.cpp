@@ -1,5 +1,6 @@
 #include "signal/wav_writer.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -15,9 +16,16 @@ void Put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 
 void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
 
-std::string TemporarySibling(const std::string& path) {
+// Opens a new sibling of `path` for writing; "x" never takes over an existing file.
+std::FILE* CreateTemporarySibling(const std::string& path, std::string& temporary) {
   std::random_device seed;
-  return path + ".tmp" + std::to_string(seed() % 1000000u);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = path + ".tmp" + std::to_string(seed() % 1000000u);
+    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
+    if (errno != EEXIST) break;
+  }
+  temporary.clear();
+  return nullptr;
 }
 
 bool Renamed(const std::string& from, const std::string& to) {
@@ -47,27 +55,14 @@ std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes) {
   return out;
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  const std::string temporary = TemporarySibling(path);
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (ok && Renamed(temporary, path)) return true;
-  std::remove(temporary.c_str());
-  return false;
-}
-
 WavWriter::~WavWriter() { Abandon(); }
 
 bool WavWriter::Open(const std::string& path, int32_t framesPerSecond) {
   Abandon();
   path_ = path;
-  temporaryPath_ = TemporarySibling(path);
   framesPerSecond_ = framesPerSecond;
   dataBytes_ = 0;
-  file_ = std::fopen(temporaryPath_.c_str(), "wb");
+  file_ = CreateTemporarySibling(path, temporaryPath_);
   if (!file_) return false;
   const auto header = WavHeader(framesPerSecond, 0);  // sizes are patched by Commit
   if (std::fwrite(header.data(), 1, header.size(), file_) == header.size()) return true;

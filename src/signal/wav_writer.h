@@ -14,9 +14,6 @@ namespace vm {
 // The 44 header bytes of a 16-bit stereo PCM WAV file holding `dataBytes` bytes of frames.
 std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes);
 
-// Writes `bytes` to `path` through a temporary file beside it; false leaves `path` untouched.
-bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
-
 class WavWriter {
  public:
   WavWriter() = default;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/atomic_file.h"
 #include "signal/wav_writer.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
@@ -113,10 +114,11 @@ TEST_F(RenderFiles, AtomicWriteReplacesWholeFiles) {
   const fs::path path = dir / "image.wav";
   { std::ofstream(path) << "a much longer old content than the new one"; }
   const std::vector<uint8_t> bytes = {1, 2, 3};
-  ASSERT_TRUE(WriteFileAtomically(path.string(), bytes));
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  ASSERT_TRUE(ReplaceFile(path.string(), text));
   EXPECT_EQ(Read(path), bytes);
   EXPECT_EQ(FilesInDir(), 1u);
-  EXPECT_FALSE(WriteFileAtomically((dir / "no" / "x").string(), bytes));
+  EXPECT_FALSE(ReplaceFile((dir / "no" / "x").string(), text));
 }
 
 TEST_F(RenderFiles, WriterAbandonsPartFramesAndUncommittedFiles) {
