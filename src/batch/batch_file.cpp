@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/file_name.h"
 #include "app/parse_integer.h"
 
 namespace vm {
@@ -131,12 +132,6 @@ std::string BatchFileText(const std::vector<BatchRow>& rows) {
   return out;
 }
 
-std::string WithBatchExtension(std::string path) {
-  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-  for (char& c : tail)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  if (tail != ".rbt") path += ".rbt";
-  return path;
-}
+std::string WithBatchExtension(std::string path) { return WithExtension(path, ".rbt"); }
 
 }  // namespace vm

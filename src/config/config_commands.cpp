@@ -1,5 +1,6 @@
 #include "config/config_commands.h"
 
+#include "app/file_name.h"
 #include "config/wheel_config_file.h"
 
 namespace vm {
@@ -16,13 +17,7 @@ FileRequest ConfigRequest(const char* title, const std::string& exeDir) {
 
 }  // namespace
 
-std::string WithConfigExtension(const std::string& name) {
-  std::string tail = name.substr(name.size() < 4 ? 0 : name.size() - 4);
-  for (char& c : tail) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return tail == ".cfg" ? name : name + ".cfg";
-}
+std::string WithConfigExtension(const std::string& name) { return WithExtension(name, ".cfg"); }
 
 bool ChooseAndLoadConfig(Requesters& requesters, const std::string& exeDir, WheelConfig& config) {
   const std::string path = requesters.OpenFile(ConfigRequest("Load config file", exeDir));
