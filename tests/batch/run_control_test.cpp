@@ -41,11 +41,15 @@ class RunControlRunner : public BatchGui {
   }
   bool WaitStepsDone(int n) { return PumpUntil([&] { return stepsDone >= n; }); }
   void ExpectIdleAfterRun() {
+    EXPECT_EQ(toolkit.State(BatchList), -1);
+    EXPECT_FALSE(toolkit.IsEnabled(StepButton));
+    ExpectIdle();
+  }
+  // Idle, whatever the user has selected since the run ended.
+  void ExpectIdle() {
     EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
     EXPECT_FALSE(sound.IsPlaying());
     EXPECT_EQ(toolkit.StatusText(CountdownField), "");
-    EXPECT_EQ(toolkit.State(BatchList), -1);
-    EXPECT_FALSE(toolkit.IsEnabled(StepButton));
     for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
       EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
@@ -261,14 +265,18 @@ TEST_F(RunControlRunner, StressOfRandomStartsAndStops) {
       if (!Running() && toolkit.Text(StartStopButton) == "Start" && sound.IsPlaying()) toneWrong = true;
     } while (Clock::now() < wait);
   }
-  if (Running()) Click(BatchStartButton);
+  // Whether the last run was stopped here or ended by itself depends on the machine's speed;
+  // after one that ended by itself the random selections may have picked a row again.
+  const bool stoppedHere = Running();
+  if (stoppedHere) Click(BatchStartButton);
   RecordProperty("actions", actions);
   EXPECT_GT(actions, 200);  // thousands on an idle machine; fewer under sanitizers
   EXPECT_FALSE(retiredActed);
   EXPECT_FALSE(toneWrong);
   EXPECT_EQ(RunnerThread::LiveThreads(), 0);
   EXPECT_EQ(RunnerThread::PeakLiveThreads(), 1);
-  ExpectIdleAfterRun();
+  if (stoppedHere) ExpectIdleAfterRun();
+  else ExpectIdle();
 }
 
 }  // namespace
