@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/runner_thread.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/app.h"
 
 #include "app/dialogs.h"
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
 #include "config/config_commands.h"

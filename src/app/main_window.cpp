@@ -1,7 +1,7 @@
 #include "app/main_window.h"
 
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "platform/toolkit.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
 #include "app/tone_control.h"
 
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "platform/toolkit.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"

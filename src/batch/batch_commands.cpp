@@ -1,5 +1,5 @@
 // File > Batch > "Load..." and "Save...".
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/batch_file_io.h"
 #include "batch/batch_state.h"
 #include "platform/requesters.h"

@@ -1,6 +1,6 @@
 #include "batch/batch_controller.h"
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/batch_state.h"
 
 namespace vm {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/file_name.h"
-#include "app/parse_integer.h"
+#include "common/file_name.h"
+#include "common/parse_integer.h"
 
 namespace vm {
 namespace {

@@ -1,5 +1,5 @@
 // The batch table: the rows of BatchList, its selection and the Edit/Del/Ins items.
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/batch_state.h"
 
 namespace vm {

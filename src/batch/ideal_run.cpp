@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "batch/run_step.h"
 
 namespace vm {

@@ -1,6 +1,6 @@
 // Running the table: run-all, single step, the end of a step and Stop.
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "batch/batch_state.h"
 #include "signal/sound_output.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 
 namespace vm {
 namespace {

@@ -1,6 +1,6 @@
 // The step dialog (window 2): one row's duration and two RPMs, for Edit, Insert and Add.
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "batch/batch_state.h"
 
 namespace vm {

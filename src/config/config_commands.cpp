@@ -1,6 +1,6 @@
 #include "config/config_commands.h"
 
-#include "app/file_name.h"
+#include "common/file_name.h"
 #include "config/wheel_config_file.h"
 
 namespace vm {

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "app/parse_integer.h"
+#include "common/parse_integer.h"
 #include "platform/atomic_file.h"
 
 namespace vm {

@@ -1,6 +1,6 @@
 #include "config/wheel_config_file.h"
 
-#include "app/parse_integer.h"
+#include "common/parse_integer.h"
 #include "config/preference_file.h"
 
 namespace vm {

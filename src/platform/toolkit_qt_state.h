@@ -19,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "platform/toolkit.h"
 
 class QButtonGroup;

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"
 #include "signal/sound_output.h"

@@ -1,4 +1,4 @@
-#include "app/parse_integer.h"
+#include "common/parse_integer.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "platform/requesters_qt.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"

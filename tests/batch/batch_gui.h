@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/batch_file.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/run_step.h"
 
 namespace vm {

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ids.h"
+#include "batch/ids.h"
 #include "batch/runner_thread.h"
 
 namespace vm {

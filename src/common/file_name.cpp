@@ -1,4 +1,4 @@
-#include "app/file_name.h"
+#include "common/file_name.h"
 
 namespace vm {
 
