@@ -1,9 +1,12 @@
 #pragma once
-// The fixed numbers by which windows, controls, menu items and events are addressed.
-// Events carry them, and the batch runner posts events naming controls by number,
-// so none of them may change.
+// The fixed numbers by which the program's windows, controls, menu items and own events are
+// addressed. Events carry them, and the batch runner posts events naming controls by number,
+// so none of them may change. The toolkit's own numbers (event kinds it raises, sub-types,
+// MainMenu) are in platform/toolkit.h.
 
 #include <cstdint>
+
+#include "platform/toolkit.h"
 
 namespace vm {
 
@@ -12,8 +15,7 @@ inline constexpr int MainWindow = 0;
 inline constexpr int NameDialog = 1;
 inline constexpr int StepDialog = 2;
 
-// Menus
-inline constexpr int MainMenu = 0;
+// Menus (the menu bar is the toolkit's MainMenu)
 inline constexpr int BatchPopupMenu = 1;
 
 // Menu items of MainMenu (6..9 also in BatchPopupMenu)
@@ -64,21 +66,12 @@ inline constexpr int Rpm2Edit = 25;
 inline constexpr int StepOkButton = 26;
 inline constexpr int StepCancelButton = 27;
 
-// Event kinds
-inline constexpr int32_t ControlEvent = 13100;
-inline constexpr int32_t MenuEvent = 13101;
-inline constexpr int32_t CloseEvent = 13116;
-inline constexpr int32_t SizeEvent = 13118;
+// Event kinds of the program's own
 inline constexpr int32_t EventStepDone = 65536;
 // The batch runner's two window calls travel through the event queue as these kinds, so
 // that they keep their order with its other events and can be dropped with them.
 inline constexpr int32_t RunnerSetSliderEvent = 65537;
 inline constexpr int32_t RunnerStatusTextEvent = 65538;
-
-// Control event sub-types
-inline constexpr int32_t RightClick = 1;
-inline constexpr int32_t DoubleClick = 2;
-inline constexpr int32_t Change = 768;
 
 // Status bar fields of MainWindow
 inline constexpr int NameField = 0;

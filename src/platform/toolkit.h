@@ -14,6 +14,21 @@
 
 namespace vm {
 
+// The toolkit's own numbers. Events carry them, so none of them may change.
+// Event kinds the toolkit raises
+inline constexpr int32_t ControlEvent = 13100;
+inline constexpr int32_t MenuEvent = 13101;
+inline constexpr int32_t CloseEvent = 13116;
+inline constexpr int32_t SizeEvent = 13118;
+
+// Control event sub-types
+inline constexpr int32_t RightClick = 1;
+inline constexpr int32_t DoubleClick = 2;
+inline constexpr int32_t Change = 768;
+
+// The menu bar's number; popup menus and menu items are numbered by the program.
+inline constexpr int MainMenu = 0;
+
 struct Event {
   int32_t kind = 0;        // ControlEvent, MenuEvent, CloseEvent, SizeEvent, EventStepDone, ...
   int32_t window = 0;

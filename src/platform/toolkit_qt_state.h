@@ -19,7 +19,6 @@
 #include <memory>
 #include <vector>
 
-#include "batch/ids.h"
 #include "platform/toolkit.h"
 
 class QButtonGroup;
