@@ -100,6 +100,10 @@ bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
   return true;
 }
 
+std::optional<WaveImage> BuildWaveImage(const WheelConfig& config) {
+  return vm::BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+}
+
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error) {
   rate = kDefaultDeviceRate;
   if (!options.Has("--device-rate")) return true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/wheel_config.h"
+#include "signal/wave_image.h"
 
 namespace vm::render {
 
@@ -40,6 +41,8 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
 bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error);
 // --teeth, --missing, --position camshaft|crankshaft.
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
+// The wave image of the wheel that ReadWheel read.
+std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
 // --device-rate, 48000 when not given.
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
 

@@ -54,7 +54,8 @@ void ToneControl::StopTone() {
 
 // A wheel the builder refuses gives no image: the sound loaded before, if any, stays.
 void ToneControl::LoadCurrentWheel() {
-  if (std::optional<WaveImage> image = BuildWaveImage(config_)) sound_.Load(*image);
+  const std::optional<WaveImage> image = BuildWaveImage(config_.AvailableTeeth, config_.MissingTeeth, config_.WheelAt);
+  if (image) sound_.Load(*image);
 }
 
 void ToneControl::OnSlider() {

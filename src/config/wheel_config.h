@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace vm {
+#include "common/wheel_position.h"
 
-enum WheelPosition : int32_t { Camshaft = 1, Crankshaft = 2 };
+namespace vm {
 
 struct WheelConfig {
   std::string Type;             // display name

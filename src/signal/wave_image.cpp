@@ -89,10 +89,6 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   return image;
 }
 
-std::optional<WaveImage> BuildWaveImage(const WheelConfig& config) {
-  return BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
-}
-
 int32_t PlaybackRate(int32_t rpm) {
   // |rpm| × 11.2 leaves 32 bits beyond about 191.7 million RPM; such a rate saturates
   // instead of converting out of range.

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "config/wheel_config.h"
+#include "common/wheel_position.h"
 
 namespace vm {
 
@@ -15,7 +15,6 @@ using WaveImage = std::vector<uint8_t>;
 // No image for teeth < 0, missing < 0, a sum < 1, a position other than 1 or 2, a size
 // that does not fit, or memory that cannot be had.
 std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt);
-std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
 
 // The integer nearest to rpm × 11.2 frames per second.
 int32_t PlaybackRate(int32_t rpm);
