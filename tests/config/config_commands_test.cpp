@@ -7,7 +7,7 @@
 
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
-#include "test_files.h"
+#include "support/files.h"
 
 namespace vm {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config/preference_file.h"
-#include "test_files.h"
+#include "support/files.h"
 
 namespace vm {
 namespace {

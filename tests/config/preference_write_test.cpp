@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/preference_file.h"
-#include "test_files.h"
+#include "support/files.h"
 
 namespace vm {
 namespace {

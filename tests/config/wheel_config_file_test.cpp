@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/wheel_config_file.h"
-#include "test_files.h"
+#include "support/files.h"
 
 namespace vm {
 namespace {

@@ -1,6 +1,6 @@
 // The step dialog on real widgets: its rule for Ok, what Ok writes, the Return walk, and
 // closing and reopening.
-#include "batch_gui.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-#include "batch_gui.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {

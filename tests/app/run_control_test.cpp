@@ -7,7 +7,7 @@
 #include <set>
 
 #include "batch/runner_thread.h"
-#include "batch_gui.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {

@@ -1,5 +1,5 @@
 // File > Batch > Load and Save with scripted requesters and real files.
-#include "batch_gui.h"
+#include "support/program_fixture.h"
 #include "platform/atomic_file.h"
 
 namespace vm::test {
