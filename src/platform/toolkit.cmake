@@ -1,5 +1,5 @@
 # The window toolkit on Qt Widgets, with the Qt message boxes and file requesters.
-add_library(vm_platform OBJECT
+add_library(velomira_platform_toolkit STATIC
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_windows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_menus.cpp
@@ -8,4 +8,5 @@ add_library(vm_platform OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_items.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/requesters_qt.cpp)
-target_link_libraries(vm_platform PUBLIC Qt6::Widgets)
+target_include_directories(velomira_platform_toolkit PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(velomira_platform_toolkit PRIVATE Qt6::Widgets)
