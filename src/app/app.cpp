@@ -41,16 +41,6 @@ void App::End() {
   toolkit_.CloseWindow(MainWindow);
 }
 
-int App::ProcessPending() {
-  int handled = 0;
-  Event event;
-  while (toolkit_.PollEvent(event)) {
-    Dispatch(event);
-    ++handled;
-  }
-  return handled;
-}
-
 // The items of the preset list are what the settings and config files keep, never the
 // text typed into its field.
 std::vector<std::string> App::PresetItems() const {
@@ -59,10 +49,12 @@ std::vector<std::string> App::PresetItems() const {
   return items;
 }
 
+bool App::Drops(const Event& event) const {
+  return event.generation != 0 && !batch_.IsLiveGeneration(event.generation);
+}
+
 void App::Dispatch(const Event& event) {
-  // Whatever a stopped or retired runner posted is dropped, so it can never restart the tone
-  // or advance a finished run.
-  if (event.generation != 0 && !batch_.IsLiveGeneration(event.generation)) return;
+  if (Drops(event)) return;
   switch (event.kind) {
     case RunnerSetSliderEvent:
       toolkit_.SetState(RpmSlider, event.value);

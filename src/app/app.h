@@ -30,9 +30,10 @@ class App {
   void End();
 
   void Dispatch(const Event& event);
+  // Whether Dispatch drops `event`: whatever a stopped or retired runner posted, so that it can
+  // never restart the tone or advance a finished run.
+  bool Drops(const Event& event) const;
   bool QuitRequested() const { return quitRequested_; }
-  // For tests: handles every event already waiting, without blocking. Returns how many.
-  int ProcessPending();
 
   WheelConfig& config() { return config_; }
   BatchController& batch() { return batch_; }

@@ -5,7 +5,7 @@
 namespace vm::test {
 namespace {
 
-using BatchCommandsTest = BatchGui;
+using BatchCommandsTest = StartedProgram;
 
 const char* const SevenLines =
     "; warm-up and sweep\r\n"
@@ -17,7 +17,7 @@ const char* const SevenLines =
     "8000|3000|500|99\r\n";
 
 TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
-  WriteFile("a.rbt", SevenLines);
+  WriteFile(Path("a.rbt"), SevenLines);
   LoadFile("a.rbt");
   ASSERT_EQ(requesters.calls.size(), 1u);
   const FileRequest& request = requesters.calls[0].request;
@@ -27,13 +27,13 @@ TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
   EXPECT_EQ(request.filterIndex, 0);
   EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"8000", "3000", "500"}}));
   EXPECT_EQ(toolkit.State(BatchList), 0);
-  EXPECT_TRUE(app.batch().BatchLoaded());
+  EXPECT_TRUE(app->batch().BatchLoaded());
   for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
   EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
 }
 
 TEST_F(BatchCommandsTest, LoadOverADeletedOutTableEnablesNothing) {
-  WriteFile("a.rbt", "5000|1000\r\n");
+  WriteFile(Path("a.rbt"), "5000|1000\r\n");
   LoadFile("a.rbt");
   ClickRow(0);
   Choose(StepDeleteItem);
@@ -69,11 +69,11 @@ TEST_F(BatchCommandsTest, UnreadableOrCancelledLoadKeepsTheTable) {
 
 TEST_F(BatchCommandsTest, FileWithoutUsableLinesEmptiesTheTableKeepingEnabling) {
   AddRows({{"1", "1000", ""}});
-  WriteFile("none.rbt", "; nothing\r\n0|1000\r\n");
+  WriteFile(Path("none.rbt"), "; nothing\r\n0|1000\r\n");
   LoadFile("none.rbt");
   EXPECT_TRUE(Rows().empty());
   EXPECT_TRUE(toolkit.IsEnabled(BatchStartButton));
-  EXPECT_FALSE(app.batch().BatchLoaded());
+  EXPECT_FALSE(app->batch().BatchLoaded());
 }
 
 TEST_F(BatchCommandsTest, SaveWritesTheRowsExactly) {
@@ -84,18 +84,18 @@ TEST_F(BatchCommandsTest, SaveWritesTheRowsExactly) {
   EXPECT_EQ(request.title, "Save batch file");
   EXPECT_EQ(request.initialPath, Path("*.rbt"));
   EXPECT_EQ(request.filter, "RPM batch (*.rbt)|*.rbt");
-  EXPECT_EQ(ReadFile("run.rbt"), "5000|1000|3000\r\n2000|3000\r\n0|100|0\r\n");
+  EXPECT_EQ(ReadFile(Path("run.rbt")), "5000|1000|3000\r\n2000|3000\r\n0|100|0\r\n");
   // The next save proposes the path last chosen.
   Choose(BatchSaveItem);
   EXPECT_EQ(requesters.calls.back().request.initialPath, Path("run.rbt"));
 }
 
 TEST_F(BatchCommandsTest, SaveOfAnEmptyTableWritesNoBytes) {
-  WriteFile("e.rbt", "old");
+  WriteFile(Path("e.rbt"), "old");
   requesters.saveAnswers.push_back(Path("e.rbt"));
   Choose(BatchSaveItem);
-  EXPECT_TRUE(std::filesystem::exists(Path("e.rbt")));
-  EXPECT_EQ(ReadFile("e.rbt"), "");
+  EXPECT_TRUE(FileExists(Path("e.rbt")));
+  EXPECT_EQ(ReadFile(Path("e.rbt")), "");
 }
 
 TEST_F(BatchCommandsTest, SavedNamesEndInRbt) {
@@ -105,21 +105,21 @@ TEST_F(BatchCommandsTest, SavedNamesEndInRbt) {
   for (const auto& [chosen, written] : cases) {
     requesters.saveAnswers.push_back(Path(chosen));
     Choose(BatchSaveItem);
-    EXPECT_EQ(ReadFile(written), "1|1000\r\n") << chosen;
+    EXPECT_EQ(ReadFile(Path(written)), "1|1000\r\n") << chosen;
     Choose(BatchSaveItem);  // proposes the name as written
     EXPECT_EQ(requesters.calls.back().request.initialPath, Path(written));
   }
-  EXPECT_FALSE(std::filesystem::exists(Path("Sweep")));
+  EXPECT_FALSE(FileExists(Path("Sweep")));
 }
 
 TEST_F(BatchCommandsTest, FailedSaveLeavesTheOldFile) {
-  WriteFile("keep.rbt", "1|1000\r\n");
+  WriteFile(Path("keep.rbt"), "1|1000\r\n");
   AddRows({{"2", "2000", ""}});
   SetSaveFaultForTesting(SaveFault::WritePartway);
   requesters.saveAnswers.push_back(Path("keep.rbt"));
   Choose(BatchSaveItem);
   SetSaveFaultForTesting(SaveFault::None);
-  EXPECT_EQ(ReadFile("keep.rbt"), "1|1000\r\n");
+  EXPECT_EQ(ReadFile(Path("keep.rbt")), "1|1000\r\n");
 }
 
 }  // namespace

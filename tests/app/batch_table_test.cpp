@@ -9,7 +9,7 @@
 namespace vm::test {
 namespace {
 
-using BatchTableTest = BatchGui;
+using BatchTableTest = StartedProgram;
 
 std::vector<BatchRow> Numbered(int count) {
   std::vector<BatchRow> rows;
@@ -35,7 +35,7 @@ void PrintTo(const Enabling& e, std::ostream* out) {
   *out << "{items " << e.items << ", start " << e.start << ", loop " << e.loop << ", step " << e.step << "}";
 }
 
-class BatchEnablingTest : public BatchGui {
+class BatchEnablingTest : public StartedProgram {
  protected:
   Enabling Now() {
     const bool items = toolkit.IsMenuItemEnabled(MainMenu, StepEditItem);
@@ -86,9 +86,9 @@ TEST_F(BatchTableTest, DeleteAndEditWithoutSelectionDoNothing) {
 TEST_F(BatchTableTest, KeysActAsTheirItems) {
   AddRows(Numbered(2));
   ClickRow(0);
-  Key(MainWindow, Qt::Key_Delete);
+  KeyInWindow(MainWindow, Qt::Key_Delete);
   EXPECT_EQ(Times(Rows()), (std::vector<std::string>{"2"}));
-  Key(MainWindow, Qt::Key_Return);  // Edit of the selected row
+  KeyInWindow(MainWindow, Qt::Key_Return);  // Edit of the selected row
   ASSERT_TRUE(toolkit.IsWindowOpen(StepDialog));
   EXPECT_EQ(toolkit.Text(TimeEdit), "2");
 }

@@ -1,75 +1,64 @@
 // The name dialog and the About box.
 
 #include "app/dialogs.h"
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
 
-class DialogsTest : public AppFixture {
+class DialogsTest : public StartedProgram {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    StartApp();
-  }
   std::string DialogTitle() {
-    QWidget* dialog = ToolkitAccess::Window(tk, NameDialog);
+    QWidget* dialog = ToolkitAccess::Window(toolkit, NameDialog);
     return dialog == nullptr ? "(closed)" : dialog->windowTitle().toStdString();
-  }
-  void TypeName(const std::string& text) {
-    auto* edit = static_cast<QLineEdit*>(W(NameEdit));
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, QString::fromStdString(text));
-    app->ProcessPending();
   }
 };
 
 TEST_F(DialogsTest, OkTakesAnyTextAsTheName) {
   for (const std::string name : {"VW 60-2", "", " [x] = ; y "}) {
-    Menu(NameItem);
-    TypeName(name);
+    Choose(NameItem);
+    Type(NameEdit, name);
     Click(NameOkButton);
     EXPECT_EQ(app->config().Type, name);
-    EXPECT_EQ(tk.StatusText(NameField), name);
-    EXPECT_FALSE(tk.IsWindowOpen(NameDialog));
+    EXPECT_EQ(toolkit.StatusText(NameField), name);
+    EXPECT_FALSE(toolkit.IsWindowOpen(NameDialog));
   }
-  Menu(NameItem);
+  Choose(NameItem);
   EXPECT_EQ(DialogTitle(), "Edit  [x] = ; y ");
-  EXPECT_EQ(tk.Text(NameEdit), " [x] = ; y ");
+  EXPECT_EQ(toolkit.Text(NameEdit), " [x] = ; y ");
 }
 
 TEST_F(DialogsTest, CancelAndCloseBoxChangeNothing) {
-  Menu(NameItem);
+  Choose(NameItem);
   EXPECT_EQ(DialogTitle(), "Edit no name");
-  EXPECT_EQ(tk.Text(NameEdit), "no name");
-  TypeName("other");
+  EXPECT_EQ(toolkit.Text(NameEdit), "no name");
+  Type(NameEdit, "other");
   Click(NameCancelButton);
   EXPECT_EQ(DialogTitle(), "(closed)");
-  Menu(NameItem);
-  TypeName("other");
-  ToolkitAccess::Window(tk, NameDialog)->close();
-  app->ProcessPending();
+  Choose(NameItem);
+  Type(NameEdit, "other");
+  ToolkitAccess::Window(toolkit, NameDialog)->close();
+  Pump();
   EXPECT_EQ(DialogTitle(), "(closed)");
   EXPECT_EQ(app->config().Type, "no name");
-  EXPECT_EQ(tk.StatusText(NameField), "no name");
+  EXPECT_EQ(toolkit.StatusText(NameField), "no name");
 }
 
 TEST_F(DialogsTest, ReopeningDiscardsWhatWasTypedAndTheMainWindowStaysUsable) {
-  Menu(NameItem);
-  TypeName("half typed");
+  Choose(NameItem);
+  Type(NameEdit, "half typed");
   Click(StartStopButton);  // not modal
-  EXPECT_EQ(tk.Text(StartStopButton), "Stop");
-  Menu(NameItem);
-  EXPECT_EQ(tk.Text(NameEdit), "no name");
+  EXPECT_EQ(toolkit.Text(StartStopButton), "Stop");
+  Choose(NameItem);
+  EXPECT_EQ(toolkit.Text(NameEdit), "no name");
   // Return in the dialog presses nothing.
   Key(NameEdit, Qt::Key_Return);
-  EXPECT_TRUE(tk.IsWindowOpen(NameDialog));
+  EXPECT_TRUE(toolkit.IsWindowOpen(NameDialog));
   EXPECT_EQ(app->config().Type, "no name");
 }
 
 TEST_F(DialogsTest, AboutShowsItsTextWithoutIcon) {
-  Menu(AboutItem);
+  Choose(AboutItem);
   ASSERT_EQ(requesters.calls.size(), 1u);
   const auto& call = requesters.calls[0];
   EXPECT_EQ(call.kind, ScriptedRequesters::Kind::MessageBox);

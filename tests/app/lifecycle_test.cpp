@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/settings_path.h"
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
@@ -31,17 +31,17 @@ TEST(SettingsPathTest, EveryExeBecomesIniAndANameWithoutOneGetsIniAppended) {
   EXPECT_EQ(ExecutableFolder("velomira"), "");
 }
 
-using LifecycleTest = AppFixture;
+using LifecycleTest = ProgramFixture;
 
 TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
   StartApp();
   EXPECT_EQ(app->settingsPath(), exePath + ".ini");
   EXPECT_FALSE(FileExists(app->settingsPath())) << "nothing is written before the end";
-  Menu(ExitItem);
+  Choose(ExitItem);
   EXPECT_TRUE(app->QuitRequested());
   app->End();
   EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
-  EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+  EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
 }
 
 TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
@@ -49,18 +49,18 @@ TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
     WriteSettings(kDefaultSettings);
     StartApp();
     Click(CrankshaftOption);
-    Menu(NameItem);
-    tk.SetText(NameEdit, closeBox ? "by close box" : "by exit");
+    Choose(NameItem);
+    toolkit.SetText(NameEdit, closeBox ? "by close box" : "by exit");
     Click(NameOkButton);
-    TypeRpm("2500");  // text in the field is not an item and is not saved
+    Type(RpmCombo, "2500");  // text in the field is not an item and is not saved
     if (closeBox) {
-      ToolkitAccess::Window(tk, MainWindow)->close();
-      app->ProcessPending();
+      ToolkitAccess::Window(toolkit, MainWindow)->close();
+      Pump();
     } else {
-      Menu(ExitItem);
+      Choose(ExitItem);
     }
     ASSERT_TRUE(app->QuitRequested());
-    EXPECT_TRUE(tk.IsWindowOpen(MainWindow)) << "the loop ends; the end sequence closes";
+    EXPECT_TRUE(toolkit.IsWindowOpen(MainWindow)) << "the loop ends; the end sequence closes";
     app->End();
     const std::string saved = ReadFile(exePath + ".ini");
     EXPECT_NE(saved.find(closeBox ? "Type = by close box\r\n" : "Type = by exit\r\n"), std::string::npos);
@@ -72,27 +72,27 @@ TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
 
 TEST_F(LifecycleTest, ConfigMenuLoadsIntoTheWindowAndSavesTheListItems) {
   StartApp();
-  const std::string config = dir.filePath("wheel.cfg").toStdString();
+  const std::string config = Path("wheel.cfg");
   WriteFile(config, "[General]\r\nType = small\r\nAvailableTeeth = 35\r\nMissingTeeth = 1\r\n"
                     "WheelAt = crankshaft\r\n[RPM]\r\na = 1500\r\nb = 2500\r\n");
   requesters.openAnswers.push_back(config);
-  Menu(ConfigLoadItem);
-  EXPECT_EQ(tk.StatusText(NameField), "small");
-  EXPECT_EQ(tk.State(TeethSpin), 35);
-  EXPECT_EQ(tk.ItemCount(RpmCombo), 2);
-  EXPECT_EQ(tk.State(RpmSlider), 750);
+  Choose(ConfigLoadItem);
+  EXPECT_EQ(toolkit.StatusText(NameField), "small");
+  EXPECT_EQ(toolkit.State(TeethSpin), 35);
+  EXPECT_EQ(toolkit.ItemCount(RpmCombo), 2);
+  EXPECT_EQ(toolkit.State(RpmSlider), 750);
   EXPECT_EQ(requesters.calls.back().request.title, "Load config file");
 
-  requesters.saveAnswers.push_back(dir.filePath("copy").toStdString());
-  Menu(ConfigSaveItem);
-  const std::string saved = ReadFile(dir.filePath("copy.cfg").toStdString());
+  requesters.saveAnswers.push_back(Path("copy"));
+  Choose(ConfigSaveItem);
+  const std::string saved = ReadFile(Path("copy.cfg"));
   EXPECT_NE(saved.find("[RPM]\r\n1 = 1500\r\n2 = 2500\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("AvailableTeeth = 35\r\n"), std::string::npos) << saved;
 }
 
 TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
-  QTemporaryDir dir;
-  const std::string exePath = dir.filePath("velomira").toStdString();
+  ScratchDir dir;
+  const std::string exePath = dir.Path("velomira");
   const std::string settings = exePath + ".ini";
   for (bool existing : {false, true}) {
     if (existing) WriteFile(settings, "[General]\r\nType = keep me\r\n");
@@ -100,17 +100,17 @@ TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     const std::string saved = driver == nullptr ? "" : driver;
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    Toolkit tk;
+    Toolkit toolkit;
     ScriptedRequesters requesters;
     SoundOutput sound;
-    EXPECT_EQ(RunProgram(tk, sound, requesters, exePath), 0);
+    EXPECT_EQ(RunProgram(toolkit, sound, requesters, exePath), 0);
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     ASSERT_EQ(requesters.calls.size(), 1u);
     EXPECT_EQ(requesters.calls[0].kind, ScriptedRequesters::Kind::MessageBox);
     EXPECT_EQ(requesters.calls[0].title, "Error");
     EXPECT_EQ(requesters.calls[0].text, "Was not able to initialize the sound system!");
     EXPECT_EQ(requesters.calls[0].ownerWindow, -1);
-    EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+    EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
     EXPECT_EQ(FileExists(settings), existing);
     if (existing) {
       EXPECT_EQ(ReadFile(settings), before);
@@ -119,16 +119,16 @@ TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
 }
 
 TEST(RunProgramTest, AWholeRunEndsWithExitAndWritesTheSettings) {
-  QTemporaryDir dir;
-  const std::string exePath = dir.filePath("velomira").toStdString();
-  Toolkit tk;
+  ScratchDir dir;
+  const std::string exePath = dir.Path("velomira");
+  Toolkit toolkit;
   ScriptedRequesters requesters;
   SoundOutput sound;
   // Queued before the loop runs: the user's first action is File > Exit.
-  tk.PostEvent(UserEvent(MenuEvent, MainWindow, ExitItem));
-  EXPECT_EQ(RunProgram(tk, sound, requesters, exePath), 0);
+  toolkit.PostEvent(UserEvent(MenuEvent, MainWindow, ExitItem));
+  EXPECT_EQ(RunProgram(toolkit, sound, requesters, exePath), 0);
   EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
-  EXPECT_FALSE(tk.IsWindowOpen(MainWindow));
+  EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
   EXPECT_TRUE(requesters.calls.empty());
 }
 

@@ -10,25 +10,25 @@
 #include <array>
 
 #include "app/main_window.h"
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
 
-using MainWindowTest = AppFixture;
+using MainWindowTest = ProgramFixture;
 
 TEST_F(MainWindowTest, DefaultWheelShowsAsAtFirstStart) {
   StartApp();
-  EXPECT_EQ(ToolkitAccess::Window(tk, MainWindow)->windowTitle().toStdString(), "Velomira V0.17");
-  EXPECT_EQ(tk.WindowWidth(MainWindow), 530);
-  EXPECT_EQ(tk.WindowHeight(MainWindow), 230);
-  EXPECT_EQ(tk.State(CamshaftOption), 1);
-  EXPECT_EQ(tk.State(CrankshaftOption), 0);
-  ASSERT_EQ(tk.ItemCount(RpmCombo), 10);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(tk.ItemText(RpmCombo, i), std::to_string(1000 * (i + 1)));
-  EXPECT_EQ(tk.State(RpmCombo), 0);
-  EXPECT_EQ(tk.State(RpmSlider), 500);
-  EXPECT_EQ(tk.StatusText(NameField), "no name");
+  EXPECT_EQ(ToolkitAccess::Window(toolkit, MainWindow)->windowTitle().toStdString(), "Velomira V0.17");
+  EXPECT_EQ(toolkit.WindowWidth(MainWindow), 530);
+  EXPECT_EQ(toolkit.WindowHeight(MainWindow), 230);
+  EXPECT_EQ(toolkit.State(CamshaftOption), 1);
+  EXPECT_EQ(toolkit.State(CrankshaftOption), 0);
+  ASSERT_EQ(toolkit.ItemCount(RpmCombo), 10);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(toolkit.ItemText(RpmCombo, i), std::to_string(1000 * (i + 1)));
+  EXPECT_EQ(toolkit.State(RpmCombo), 0);
+  EXPECT_EQ(toolkit.State(RpmSlider), 500);
+  EXPECT_EQ(toolkit.StatusText(NameField), "no name");
   EXPECT_FALSE(sound.HasSound());
 }
 
@@ -57,15 +57,15 @@ TEST_F(MainWindowTest, ControlsHaveTheirPlacesCaptionsAndStartingStates) {
   };
   for (const auto& c : controls) {
     int x, y, w, h;
-    tk.Geometry(c.id, x, y, w, h);
+    toolkit.Geometry(c.id, x, y, w, h);
     EXPECT_EQ((std::array{x, y, w, h}), (std::array{c.x, c.y, c.w, c.h})) << "control " << c.id;
-    EXPECT_EQ(tk.Text(c.id), c.text) << "control " << c.id;
-    EXPECT_EQ(tk.IsEnabled(c.id), c.enabled) << "control " << c.id;
+    EXPECT_EQ(toolkit.Text(c.id), c.text) << "control " << c.id;
+    EXPECT_EQ(toolkit.IsEnabled(c.id), c.enabled) << "control " << c.id;
   }
-  EXPECT_EQ(tk.State(LoopCheckBox), 0);
-  EXPECT_EQ(tk.ItemCount(BatchList), 0);
+  EXPECT_EQ(toolkit.State(LoopCheckBox), 0);
+  EXPECT_EQ(toolkit.ItemCount(BatchList), 0);
   // Controls sit below the menu bar: their area starts where the bar ends.
-  const auto* main = static_cast<QMainWindow*>(ToolkitAccess::Window(tk, MainWindow));
+  const auto* main = static_cast<QMainWindow*>(ToolkitAccess::Window(toolkit, MainWindow));
   EXPECT_EQ(main->centralWidget()->y(), main->menuBar()->height());
   const auto fields = main->statusBar()->findChildren<QLabel*>();
   ASSERT_EQ(fields.size(), 2);
@@ -89,7 +89,7 @@ std::string MenuTree(const QMenu& menu, const std::string& indent) {
 
 TEST_F(MainWindowTest, MenusHaveTheirLabelsOrderAndStartingStates) {
   StartApp();
-  const auto* main = static_cast<QMainWindow*>(ToolkitAccess::Window(tk, MainWindow));
+  const auto* main = static_cast<QMainWindow*>(ToolkitAccess::Window(toolkit, MainWindow));
   std::string tree;
   for (const QAction* title : main->menuBar()->actions()) {
     tree += title->text().toStdString() + "\n" + MenuTree(*title->menu(), "  ");
@@ -100,24 +100,24 @@ TEST_F(MainWindowTest, MenusHaveTheirLabelsOrderAndStartingStates) {
             "Edit\n  Name\n  ---\n  Batch\n    Edit\tReturn (off)\n    Del\tDel (off)\n"
             "    Ins\tIns (off)\n    Add\tAlt-A\n"
             "Help\n  About\n");
-  EXPECT_EQ(MenuTree(*ToolkitAccess::PopupMenu(tk, BatchPopupMenu), ""), "Edit\nDel\nIns\nAdd\n");
+  EXPECT_EQ(MenuTree(*ToolkitAccess::PopupMenu(toolkit, BatchPopupMenu), ""), "Edit\nDel\nIns\nAdd\n");
   // The items carry their numbers: each delivers the MenuEvent of its own number.
   for (int item = ConfigLoadItem; item <= AboutItem; ++item) {
-    ASSERT_NE(ToolkitAccess::MenuAction(tk, MainMenu, item), nullptr) << item;
+    ASSERT_NE(ToolkitAccess::MenuAction(toolkit, MainMenu, item), nullptr) << item;
   }
-  EXPECT_EQ(ToolkitAccess::MenuAction(tk, MainMenu, ExitItem)->text(), "Exit");
-  EXPECT_EQ(ToolkitAccess::MenuAction(tk, MainMenu, StepAddItem)->text(), "Add\tAlt-A");
+  EXPECT_EQ(ToolkitAccess::MenuAction(toolkit, MainMenu, ExitItem)->text(), "Exit");
+  EXPECT_EQ(ToolkitAccess::MenuAction(toolkit, MainMenu, StepAddItem)->text(), "Add\tAlt-A");
 }
 
 TEST_F(MainWindowTest, SizeBoundsKeepTheWidthAndLetTheHeightGrow) {
   StartApp();
-  QWidget* window = ToolkitAccess::Window(tk, MainWindow);
+  QWidget* window = ToolkitAccess::Window(toolkit, MainWindow);
   const struct { int w, h, wantW, wantH; } cases[] = {
       {100, 100, 300, 230}, {900, 230, 530, 230}, {400, 2000, 400, 2000}, {530, 230, 530, 230}};
   for (const auto& c : cases) {
     window->resize(c.w, c.h);
-    EXPECT_EQ(tk.WindowWidth(MainWindow), c.wantW) << c.w << "x" << c.h;
-    EXPECT_EQ(tk.WindowHeight(MainWindow), c.wantH) << c.w << "x" << c.h;
+    EXPECT_EQ(toolkit.WindowWidth(MainWindow), c.wantW) << c.w << "x" << c.h;
+    EXPECT_EQ(toolkit.WindowHeight(MainWindow), c.wantH) << c.w << "x" << c.h;
   }
 }
 
@@ -141,68 +141,69 @@ TEST_F(MainWindowTest, SettingsOutsideTheControlsShowAsBoundsAndStayInTheRecord)
   WriteSettings("[General]\r\nType = odd\r\nAvailableTeeth = 5\r\nMissingTeeth = 9\r\n"
                 "WheelAt = crankshaft\r\n\r\n[RPM]\r\n1 = 1002\r\n2 = -40\r\n");
   StartApp();
-  EXPECT_EQ(tk.State(TeethSpin), 10);
-  EXPECT_EQ(tk.State(MissingSpin), 4);
+  EXPECT_EQ(toolkit.State(TeethSpin), 10);
+  EXPECT_EQ(toolkit.State(MissingSpin), 4);
   EXPECT_EQ(app->config().AvailableTeeth, 5);
   EXPECT_EQ(app->config().MissingTeeth, 9);
-  EXPECT_EQ(tk.State(CrankshaftOption), 1);
-  EXPECT_EQ(tk.State(CamshaftOption), 0);
-  EXPECT_EQ(tk.ItemText(RpmCombo, 1), "-40");
-  EXPECT_EQ(tk.State(RpmSlider), 500);
-  EXPECT_EQ(tk.Text(RpmCombo), "1002");  // the slider row has not run yet
-  EXPECT_EQ(tk.StatusText(NameField), "odd");
+  EXPECT_EQ(toolkit.State(CrankshaftOption), 1);
+  EXPECT_EQ(toolkit.State(CamshaftOption), 0);
+  EXPECT_EQ(toolkit.ItemText(RpmCombo, 1), "-40");
+  EXPECT_EQ(toolkit.State(RpmSlider), 500);
+  EXPECT_EQ(toolkit.Text(RpmCombo), "1002");  // the slider row has not run yet
+  EXPECT_EQ(toolkit.StatusText(NameField), "odd");
 }
 
 TEST_F(MainWindowTest, EmptyPresetListLeavesNothingSelectedAndTheSliderAtItsMinimum) {
   WriteSettings("[General]\r\nType = x\r\n[RPM]\r\n");
   StartApp();
-  EXPECT_EQ(tk.ItemCount(RpmCombo), 0);
-  EXPECT_EQ(tk.State(RpmCombo), -1);
-  EXPECT_EQ(tk.Text(RpmCombo), "");
-  EXPECT_EQ(tk.State(RpmSlider), 50);
+  EXPECT_EQ(toolkit.ItemCount(RpmCombo), 0);
+  EXPECT_EQ(toolkit.State(RpmCombo), -1);
+  EXPECT_EQ(toolkit.Text(RpmCombo), "");
+  EXPECT_EQ(toolkit.State(RpmSlider), 50);
 }
 
 TEST_F(MainWindowTest, ShortcutKeysGoToTheMenuNotToTheFocusedField) {
   StartApp();
   Click(StartStopButton);
-  TypeRpm("3000");
-  ASSERT_TRUE(tk.IsEnabled(SetButton));
+  Type(RpmCombo, "3000");
+  ASSERT_TRUE(toolkit.IsEnabled(SetButton));
   // Return in the field is item 6 (disabled here), not "Set"; Delete does not edit the field.
   Key(RpmCombo, Qt::Key_Return);
-  Combo()->lineEdit()->setCursorPosition(0);
-  QTest::keyClick(Combo()->lineEdit(), Qt::Key_Delete);
-  app->ProcessPending();
-  EXPECT_EQ(tk.Text(RpmCombo), "3000");
-  EXPECT_EQ(tk.State(RpmSlider), 500);
-  EXPECT_TRUE(tk.IsEnabled(SetButton));
+  QLineEdit* field = static_cast<QComboBox*>(Widget(RpmCombo))->lineEdit();
+  field->setCursorPosition(0);
+  QTest::keyClick(field, Qt::Key_Delete);
+  Pump();
+  EXPECT_EQ(toolkit.Text(RpmCombo), "3000");
+  EXPECT_EQ(toolkit.State(RpmSlider), 500);
+  EXPECT_TRUE(toolkit.IsEnabled(SetButton));
 }
 
 TEST_F(MainWindowTest, BatchControlsFollowTheHeightOnlyOnceABatchFileWasLoaded) {
   StartApp();
-  QWidget* window = ToolkitAccess::Window(tk, MainWindow);
+  QWidget* window = ToolkitAccess::Window(toolkit, MainWindow);
   auto geometry = [this](int id) {
     int x, y, w, h;
-    tk.Geometry(id, x, y, w, h);
+    toolkit.Geometry(id, x, y, w, h);
     return std::array{x, y, w, h};
   };
   window->resize(530, 330);
-  app->ProcessPending();
+  Pump();
   EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 140}));
   EXPECT_EQ(geometry(StepButton), (std::array{450, 160, 50, 20}));
 
-  const std::string batchFile = dir.filePath("steps.rbt").toStdString();
+  const std::string batchFile = Path("steps.rbt");
   WriteFile(batchFile, "1000|1000|2000\r\n");
   requesters.openAnswers.push_back(batchFile);
-  Menu(BatchLoadItem);
+  Choose(BatchLoadItem);
   ASSERT_TRUE(app->batch().BatchLoaded());
   window->resize(530, 331);
-  app->ProcessPending();
+  Pump();
   EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 241}));
   for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_EQ(geometry(id)[1], 261) << id;
   EXPECT_EQ(geometry(LoopCheckBox), (std::array{390, 261, 50, 20}));
   // Narrowing to the minimum hides the batch controls; nothing moves sideways.
   window->resize(300, 230);
-  app->ProcessPending();
+  Pump();
   EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 140}));
   EXPECT_EQ(geometry(BatchStartButton), (std::array{320, 160, 50, 20}));
   EXPECT_LT(window->width(), 310);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
@@ -69,16 +69,15 @@ Wheel Measure(const std::vector<double>& edges) {
   return wheel;
 }
 
-class PlayedSignalTest : public AppFixture {
+class PlayedSignalTest : public ProgramFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    disk_ = std::make_unique<DiskDriver>(dir.filePath("device.raw").toStdString());
-    AppFixture::SetUp();
+    disk_ = std::make_unique<DiskDriver>(Path("device.raw"));
+    ProgramFixture::SetUp();
     StartApp();
   }
   void TearDown() override {
-    AppFixture::TearDown();
+    ProgramFixture::TearDown();
     disk_.reset();
   }
 
@@ -120,7 +119,7 @@ TEST_F(PlayedSignalTest, APickedPresetChangesOnlyTheRate) {
 TEST_F(PlayedSignalTest, AWheelChangeReachesTheSignalAtTheNextStartOnly) {
   Click(StartStopButton);
   Click(StartStopButton);
-  W(TeethSpin)->setFocus();
+  Widget(TeethSpin)->setFocus();
   Key(TeethSpin, Qt::Key_Up);       // 47 present
   Key(MissingSpin, Qt::Key_Down);   // 1 missing
   // A slider event, as a batch run sends, finds the old sound loaded and plays it.

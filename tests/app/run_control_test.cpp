@@ -1,6 +1,5 @@
 // Running the table through the whole program: run-all, loop, single step, Stop, and a
-// stress of starts and stops at random moments. Suites are named "Runner" so that they
-// also run under ThreadSanitizer.
+// stress of starts and stops at random moments. These also run under ThreadSanitizer.
 #include <chrono>
 #include <map>
 #include <random>
@@ -14,10 +13,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class RunControlRunner : public BatchGui {
+class RunControlRunner : public StartedProgram {
  protected:
   void SetUp() override {
-    BatchGui::SetUp();
+    StartedProgram::SetUp();
     onEvent = [this](const Event& e, bool acted) {
       if (!acted) return;
       if (e.kind == EventStepDone) ++stepsDone;
@@ -35,7 +34,7 @@ class RunControlRunner : public BatchGui {
     QTest::mouseClick(Widget(id), Qt::LeftButton);
     Event event;
     while (toolkit.PollEvent(event)) {
-      app.Dispatch(event);
+      app->Dispatch(event);
       if (event.kind == ControlEvent && event.id == id) return;
     }
   }
@@ -184,12 +183,12 @@ TEST_F(RunControlRunner, UserStopBeforeTheRunsOwnEndPressIsNotARestart) {
   while (!done && Clock::now() < end) {
     Event event;
     if (!toolkit.PollEvent(event)) continue;
-    done = event.kind == EventStepDone && app.batch().IsLiveGeneration(event.generation);
-    app.Dispatch(event);
+    done = event.kind == EventStepDone && !app->Drops(event);
+    app->Dispatch(event);
   }
   ASSERT_TRUE(done);
   ASSERT_TRUE(Running());
-  app.batch().OnBatchStartButton();
+  app->batch().OnBatchStartButton();
   Pump();
   EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
   EXPECT_FALSE(sound.IsPlaying());
@@ -208,8 +207,8 @@ TEST_F(RunControlRunner, ShutdownStopsALiveRunner) {
   AddRows({{"60000", "1000", ""}});
   Click(BatchStartButton);
   PumpUntil([&] { return !countdowns.empty(); });
-  app.batch().Shutdown();
-  app.batch().Shutdown();
+  app->batch().Shutdown();
+  app->batch().Shutdown();
   const size_t seen = countdowns.size();
   PumpUntil([] { return false; }, 0.2);
   EXPECT_EQ(countdowns.size(), seen);
@@ -233,7 +232,7 @@ TEST_F(RunControlRunner, StressOfRandomStartsAndStops) {
     event.kind = ControlEvent;
     event.id = id;
     event.subType = Change;
-    app.Dispatch(event);
+    app->Dispatch(event);
   };
   const auto deadline = Clock::now() + std::chrono::seconds(6);
   int actions = 0;

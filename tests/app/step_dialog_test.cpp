@@ -5,7 +5,7 @@
 namespace vm::test {
 namespace {
 
-using StepDialogTest = BatchGui;
+using StepDialogTest = StartedProgram;
 
 struct RuleCase {
   const char* time;
@@ -17,7 +17,7 @@ struct RuleCase {
 // Readable test names: the three field texts as a batch line.
 void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.time << '|' << c.rpm1 << '|' << c.rpm2; }
 
-class StepDialogRule : public BatchGui, public testing::WithParamInterface<RuleCase> {};
+class StepDialogRule : public StartedProgram, public testing::WithParamInterface<RuleCase> {};
 
 TEST_P(StepDialogRule, OkFollowsTheFields) {
   Choose(StepAddItem);
@@ -77,16 +77,16 @@ TEST_F(StepDialogTest, ReturnWalksTheFieldsThenConfirms) {
   Choose(StepAddItem);
   Type(TimeEdit, "5000");
   EXPECT_EQ(toolkit.FocusedControl(StepDialog), TimeEdit);
-  Key(StepDialog, Qt::Key_Return);
+  KeyInWindow(StepDialog, Qt::Key_Return);
   EXPECT_EQ(toolkit.FocusedControl(StepDialog), Rpm1Edit);
   QTest::keyClicks(Widget(Rpm1Edit), "1000");
   Pump();
-  Key(StepDialog, Qt::Key_Return);
+  KeyInWindow(StepDialog, Qt::Key_Return);
   EXPECT_EQ(toolkit.FocusedControl(StepDialog), Rpm2Edit);
-  Key(StepDialog, Qt::Key_Return);
+  KeyInWindow(StepDialog, Qt::Key_Return);
   EXPECT_EQ(toolkit.FocusedControl(StepDialog), StepOkButton);
   EXPECT_TRUE(Rows().empty());
-  Key(StepDialog, Qt::Key_Return);
+  KeyInWindow(StepDialog, Qt::Key_Return);
   Pump();  // the press it posted
   EXPECT_FALSE(toolkit.IsWindowOpen(StepDialog));
   EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"5000", "1000", ""}}));
@@ -97,7 +97,7 @@ TEST_F(StepDialogTest, ReturnOnCancelCancels) {
   Type(TimeEdit, "5000");
   Type(Rpm1Edit, "1000");
   toolkit.SetFocus(StepCancelButton);
-  Key(StepDialog, Qt::Key_Return);
+  KeyInWindow(StepDialog, Qt::Key_Return);
   Pump();
   EXPECT_FALSE(toolkit.IsWindowOpen(StepDialog));
   EXPECT_TRUE(Rows().empty());

@@ -2,18 +2,14 @@
 
 #include <QSlider>
 
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
 
-class ToneTest : public AppFixture {
+class ToneTest : public StartedProgram {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    StartApp();
-  }
-  bool MenuEnabled(int item) { return tk.IsMenuItemEnabled(MainMenu, item); }
+  bool MenuEnabled(int item) { return toolkit.IsMenuItemEnabled(MainMenu, item); }
 };
 
 constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
@@ -21,50 +17,50 @@ constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOpt
 
 TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
   Click(StartStopButton);
-  EXPECT_EQ(tk.Text(StartStopButton), "Stop");
+  EXPECT_EQ(toolkit.Text(StartStopButton), "Stop");
   EXPECT_TRUE(sound.HasSound());
   EXPECT_TRUE(sound.IsPlaying());
-  for (int id : kLockedWhilePlaying) EXPECT_FALSE(tk.IsEnabled(id)) << id;
-  EXPECT_TRUE(tk.IsEnabled(RpmSlider));
-  EXPECT_TRUE(tk.IsEnabled(RpmCombo));
-  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  for (int id : kLockedWhilePlaying) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+  EXPECT_TRUE(toolkit.IsEnabled(RpmSlider));
+  EXPECT_TRUE(toolkit.IsEnabled(RpmCombo));
+  EXPECT_FALSE(toolkit.IsEnabled(SetButton));
   EXPECT_FALSE(MenuEnabled(ConfigLoadItem));
   EXPECT_FALSE(MenuEnabled(BatchLoadItem));
   EXPECT_TRUE(MenuEnabled(ConfigSaveItem));
 
   Click(StartStopButton);
-  EXPECT_EQ(tk.Text(StartStopButton), "Start");
+  EXPECT_EQ(toolkit.Text(StartStopButton), "Start");
   EXPECT_TRUE(sound.HasSound());
   EXPECT_FALSE(sound.IsPlaying());
   // The batch buttons become usable here even with an empty table.
-  for (int id : kLockedWhilePlaying) EXPECT_TRUE(tk.IsEnabled(id)) << id;
-  EXPECT_FALSE(tk.IsEnabled(RpmSlider));
-  EXPECT_FALSE(tk.IsEnabled(RpmCombo));
+  for (int id : kLockedWhilePlaying) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+  EXPECT_FALSE(toolkit.IsEnabled(RpmSlider));
+  EXPECT_FALSE(toolkit.IsEnabled(RpmCombo));
   EXPECT_TRUE(MenuEnabled(ConfigLoadItem));
   EXPECT_TRUE(MenuEnabled(BatchLoadItem));
 }
 
 TEST_F(ToneTest, SliderMovesShowTwiceThePositionInTheField) {
   Click(StartStopButton);
-  W(RpmSlider)->setFocus();
+  Widget(RpmSlider)->setFocus();
   Key(RpmSlider, Qt::Key_Right);
-  EXPECT_EQ(tk.State(RpmSlider), 501);
-  EXPECT_EQ(tk.Text(RpmCombo), "1002");
+  EXPECT_EQ(toolkit.State(RpmSlider), 501);
+  EXPECT_EQ(toolkit.Text(RpmCombo), "1002");
   Key(RpmSlider, Qt::Key_End);
-  EXPECT_EQ(tk.Text(RpmCombo), "15000");
+  EXPECT_EQ(toolkit.Text(RpmCombo), "15000");
   Key(RpmSlider, Qt::Key_Home);
-  EXPECT_EQ(tk.Text(RpmCombo), "100");
+  EXPECT_EQ(toolkit.Text(RpmCombo), "100");
   EXPECT_TRUE(sound.IsPlaying());
-  EXPECT_EQ(tk.State(RpmCombo), 0) << "the field's text is not a pick";
+  EXPECT_EQ(toolkit.State(RpmCombo), 0) << "the field's text is not a pick";
 }
 
 TEST_F(ToneTest, PickingAPresetAppliesItAtOnceAndLeavesSetAlone) {
   Click(StartStopButton);
   Key(RpmCombo, Qt::Key_Down);  // the next item of the list: 2000
-  EXPECT_EQ(tk.State(RpmCombo), 1);
-  EXPECT_EQ(tk.State(RpmSlider), 1000);
-  EXPECT_EQ(tk.Text(RpmCombo), "2000");
-  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  EXPECT_EQ(toolkit.State(RpmCombo), 1);
+  EXPECT_EQ(toolkit.State(RpmSlider), 1000);
+  EXPECT_EQ(toolkit.Text(RpmCombo), "2000");
+  EXPECT_FALSE(toolkit.IsEnabled(SetButton));
   EXPECT_TRUE(sound.IsPlaying());
 }
 
@@ -76,29 +72,29 @@ TEST_F(ToneTest, TypedRpmWaitsForSetThenIsEvenAndWithinRange) {
       {"8589936592", 1000, "2000"},  // 2^33 + 2000: the low 32 bits of the half
   };
   for (const auto& c : cases) {
-    TypeRpm(c.typed);
-    EXPECT_EQ(tk.State(RpmCombo), -1) << c.typed;
-    EXPECT_TRUE(tk.IsEnabled(SetButton)) << c.typed;
-    EXPECT_EQ(tk.Text(RpmCombo), c.typed) << "nothing happens before Set";
+    Type(RpmCombo, c.typed);
+    EXPECT_EQ(toolkit.State(RpmCombo), -1) << c.typed;
+    EXPECT_TRUE(toolkit.IsEnabled(SetButton)) << c.typed;
+    EXPECT_EQ(toolkit.Text(RpmCombo), c.typed) << "nothing happens before Set";
     Click(SetButton);
-    EXPECT_EQ(tk.State(RpmSlider), c.position) << c.typed;
-    EXPECT_EQ(tk.Text(RpmCombo), c.shown) << c.typed;
-    EXPECT_FALSE(tk.IsEnabled(SetButton)) << c.typed;
+    EXPECT_EQ(toolkit.State(RpmSlider), c.position) << c.typed;
+    EXPECT_EQ(toolkit.Text(RpmCombo), c.shown) << c.typed;
+    EXPECT_FALSE(toolkit.IsEnabled(SetButton)) << c.typed;
   }
-  EXPECT_EQ(tk.ItemCount(RpmCombo), 10) << "typed values never join the list";
+  EXPECT_EQ(toolkit.ItemCount(RpmCombo), 10) << "typed values never join the list";
 }
 
 TEST_F(ToneTest, StopAlsoDisablesAPendingSet) {
   Click(StartStopButton);
-  TypeRpm("2000");
-  ASSERT_TRUE(tk.IsEnabled(SetButton));
+  Type(RpmCombo, "2000");
+  ASSERT_TRUE(toolkit.IsEnabled(SetButton));
   Click(StartStopButton);
-  EXPECT_FALSE(tk.IsEnabled(SetButton));
+  EXPECT_FALSE(toolkit.IsEnabled(SetButton));
   EXPECT_FALSE(sound.IsPlaying());
 }
 
 TEST_F(ToneTest, WheelControlsWriteOnlyTheRecord) {
-  W(TeethSpin)->setFocus();
+  Widget(TeethSpin)->setFocus();
   Key(TeethSpin, Qt::Key_Up);
   Key(MissingSpin, Qt::Key_Down);
   Click(CrankshaftOption);
@@ -108,7 +104,7 @@ TEST_F(ToneTest, WheelControlsWriteOnlyTheRecord) {
   Click(CamshaftOption);
   EXPECT_EQ(app->config().WheelAt, Camshaft);
   EXPECT_FALSE(sound.HasSound()) << "no sound is built before Start";
-  EXPECT_EQ(tk.State(RpmSlider), 500);
+  EXPECT_EQ(toolkit.State(RpmSlider), 500);
 }
 
 TEST_F(ToneTest, ASliderEventWhileStoppedLoadsAndPlays) {
@@ -116,8 +112,8 @@ TEST_F(ToneTest, ASliderEventWhileStoppedLoadsAndPlays) {
   Post(UserEvent(ControlEvent, MainWindow, RpmSlider));
   EXPECT_TRUE(sound.HasSound());
   EXPECT_TRUE(sound.IsPlaying());
-  EXPECT_EQ(tk.Text(RpmCombo), "1000");
-  EXPECT_EQ(tk.Text(StartStopButton), "Start");
+  EXPECT_EQ(toolkit.Text(RpmCombo), "1000");
+  EXPECT_EQ(toolkit.Text(StartStopButton), "Start");
 }
 
 TEST_F(ToneTest, RunnerEventsApplyOnlyWhileTheirRunnerIsLive) {
@@ -128,13 +124,13 @@ TEST_F(ToneTest, RunnerEventsApplyOnlyWhileTheirRunnerIsLive) {
   Event step = UserEvent(ControlEvent, MainWindow, RpmSlider);
   step.generation = 77;
   Post(step);
-  EXPECT_EQ(tk.State(RpmSlider), 500);
+  EXPECT_EQ(toolkit.State(RpmSlider), 500);
   EXPECT_FALSE(sound.HasSound()) << "a stopped runner's slider event must not start the tone";
 
   Event text = UserEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
   text.text = "4.9s";
   Post(text);  // generation 0: from the program itself
-  EXPECT_EQ(tk.StatusText(CountdownField), "4.9s");
+  EXPECT_EQ(toolkit.StatusText(CountdownField), "4.9s");
 }
 
 }  // namespace

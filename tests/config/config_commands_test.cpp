@@ -9,7 +9,7 @@
 #include "config/wheel_config_file.h"
 #include "support/files.h"
 
-namespace vm {
+namespace vm::test {
 namespace {
 
 // Answers each requester with the next scripted path (none left: cancelled), records the asks.
@@ -50,7 +50,7 @@ TEST(ConfigCommandsTest, ConfigExtensionIsAppendedUnlessPresentInAnyCase) {
 }
 
 TEST(ConfigCommandsTest, LoadAsksInTheProgramFolderAndLoadsTheChosenFile) {
-  testing::ScratchDir dir;
+  ScratchDir dir;
   ScriptedRequesters requesters;
   WheelConfig config{"mine", 12, 3, Crankshaft, {5}};
   EXPECT_FALSE(ChooseAndLoadConfig(requesters, dir.path() + "/", config));  // cancelled
@@ -64,17 +64,17 @@ TEST(ConfigCommandsTest, LoadAsksInTheProgramFolderAndLoadsTheChosenFile) {
 }
 
 TEST(ConfigCommandsTest, SaveAppendsTheExtensionAndWritesThePresetItems) {
-  testing::ScratchDir dir;
+  ScratchDir dir;
   ScriptedRequesters requesters;
   ChooseAndSaveConfig(requesters, dir.path() + "/", DefaultWheelConfig(), {"100"});  // cancelled
   EXPECT_TRUE(dir.Names().empty());
   requesters.answers = {dir.Path("wheel")};
   ChooseAndSaveConfig(requesters, dir.path() + "/", DefaultWheelConfig(), {"100"});
   EXPECT_EQ(dir.Names(), std::set<std::string>{"wheel.cfg"});
-  const std::string bytes = testing::ReadBytes(dir.Path("wheel.cfg"));
+  const std::string bytes = ReadFile(dir.Path("wheel.cfg"));
   EXPECT_EQ(bytes.substr(bytes.find("[RPM]")), "[RPM]\r\n1 = 100\r\n");
   ExpectAsked(requesters, "save", "Save config file", dir.path() + "/");
 }
 
 }  // namespace
-}  // namespace vm
+}  // namespace vm::test

@@ -8,7 +8,7 @@
 #include "config/preference_file.h"
 #include "support/files.h"
 
-namespace vm {
+namespace vm::test {
 namespace {
 
 const std::string kAbsent = "<absent>";
@@ -16,7 +16,7 @@ const std::string kAbsent = "<absent>";
 class PreferenceReadTest : public ::testing::Test {
  protected:
   PreferenceFile& OpenText(const std::string& text) {
-    testing::WriteBytes(dir_.Path("p.ini"), text);
+    WriteFile(dir_.Path("p.ini"), text);
     EXPECT_TRUE(file_.Open(dir_.Path("p.ini"), OptionBlankLineBeforeGroups));
     return file_;
   }
@@ -26,7 +26,7 @@ class PreferenceReadTest : public ::testing::Test {
     return names;
   }
 
-  testing::ScratchDir dir_;
+  ScratchDir dir_;
   PreferenceFile file_;
 };
 
@@ -118,4 +118,4 @@ TEST(Utf8ConversionTest, ToEightBitAndBack) {
 }
 
 }  // namespace
-}  // namespace vm
+}  // namespace vm::test

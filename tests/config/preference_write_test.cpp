@@ -9,11 +9,8 @@
 #include "config/preference_file.h"
 #include "support/files.h"
 
-namespace vm {
+namespace vm::test {
 namespace {
-
-using testing::ReadBytes;
-using testing::ScratchDir;
 
 TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
   using Edit = std::function<void(PreferenceFile&)>;
@@ -40,19 +37,19 @@ TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
   ScratchDir dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
-    testing::WriteBytes(dir.Path("p.ini"), c.before);
+    WriteFile(dir.Path("p.ini"), c.before);
     PreferenceFile file;
     ASSERT_TRUE(file.Open(dir.Path("p.ini"), c.options));
     c.edit(file);
     file.Close();
-    EXPECT_EQ(ReadBytes(dir.Path("p.ini")), c.after);
+    EXPECT_EQ(ReadFile(dir.Path("p.ini")), c.after);
   }
 }
 
 TEST(PreferenceWriteTest, CreateWritesOnlyGroupsThatGotKeysAndOnlyAtClose) {
   ScratchDir dir;
   const std::string path = dir.Path("p.ini");
-  testing::WriteBytes(path, "old\n");
+  WriteFile(path, "old\n");
   PreferenceFile file;
   ASSERT_TRUE(file.Create(path, OptionBlankLineBeforeGroups));
   EXPECT_EQ(file.ReadString("old", "absent"), "absent");  // an empty document
@@ -60,13 +57,13 @@ TEST(PreferenceWriteTest, CreateWritesOnlyGroupsThatGotKeysAndOnlyAtClose) {
   EXPECT_FALSE(file.SelectGroup("B"));
   file.WriteString("x", "1");
   EXPECT_EQ(file.KeyName(), "x");    // the cursor is on the written key
-  EXPECT_EQ(ReadBytes(path), "old\n");  // a save that dies here loses nothing
+  EXPECT_EQ(ReadFile(path), "old\n");  // a save that dies here loses nothing
   file.Close();
-  EXPECT_EQ(ReadBytes(path), "[B]\r\nx = 1\r\n");
+  EXPECT_EQ(ReadFile(path), "[B]\r\nx = 1\r\n");
 
   ASSERT_TRUE(file.Create(path, 0));
   file.Close();
-  EXPECT_EQ(ReadBytes(path), "");  // created and closed: emptied, as a created file always was
+  EXPECT_EQ(ReadFile(path), "");  // created and closed: emptied, as a created file always was
   EXPECT_EQ(dir.Names(), std::set<std::string>{"p.ini"});
 }
 
@@ -94,23 +91,23 @@ TEST(PreferenceWriteTest, FailedOpenCreatesTheFileAtCloseOnlyWhenWritten) {
   EXPECT_EQ(file.ReadString("k", ""), "v");
   file.Close();
   EXPECT_EQ(dir.Names(), std::set<std::string>{"b.ini"});
-  EXPECT_EQ(ReadBytes(dir.Path("b.ini")), "[X]\r\nk = v\r\n");
+  EXPECT_EQ(ReadFile(dir.Path("b.ini")), "[X]\r\nk = v\r\n");
 }
 
 TEST(PreferenceWriteTest, ReadOnlyFileLosesTheChanges) {
   ScratchDir dir;
   const std::string path = dir.Path("p.ini");
-  testing::WriteBytes(path, "k=v\n");
-  testing::Unwritable lock(path);
+  WriteFile(path, "k=v\n");
+  Unwritable lock(path);
   if (!lock.ok()) GTEST_SKIP() << "cannot make a file unwritable here";
   PreferenceFile file;
   ASSERT_TRUE(file.Open(path, 0));
   EXPECT_EQ(file.ReadString("k", ""), "v");
   file.WriteString("k", "w");
   file.Close();
-  EXPECT_EQ(ReadBytes(path), "k=v\n");
+  EXPECT_EQ(ReadFile(path), "k=v\n");
   EXPECT_EQ(dir.Names(), std::set<std::string>{"p.ini"});
 }
 
 }  // namespace
-}  // namespace vm
+}  // namespace vm::test

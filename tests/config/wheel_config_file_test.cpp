@@ -1,5 +1,5 @@
-// Wheel configurations in config files: defaults, the load table, exact saved bytes and
-// round trips.
+// Wheel configurations in config files: defaults, the load table, exact saved bytes, round
+// trips, and saves that fail.
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "config/wheel_config_file.h"
+#include "platform/atomic_file.h"
 #include "support/files.h"
 
-namespace vm {
+namespace vm::test {
 namespace {
-
-using testing::ReadBytes;
 
 const std::string kGeneral =
     "[General]\r\nType = no name\r\nAvailableTeeth = 46\r\nMissingTeeth = 2\r\nWheelAt = camshaft\r\n";
@@ -29,7 +28,7 @@ auto Fields(const WheelConfig& c) {
 class WheelConfigFileTest : public ::testing::Test {
  protected:
   WheelConfig LoadText(const std::string& text) {
-    testing::WriteBytes(path_, text);
+    WriteFile(path_, text);
     return Load();
   }
   WheelConfig Load() {
@@ -39,13 +38,13 @@ class WheelConfigFileTest : public ::testing::Test {
   }
   void Save(const WheelConfig& config) { SaveWheelConfig(path_, config, PresetTexts(config)); }
 
-  testing::ScratchDir dir_;
+  ScratchDir dir_;
   std::string path_ = dir_.Path("wheel.cfg");
 };
 
 TEST_F(WheelConfigFileTest, DefaultRecordSavesAsTheSeventeenLines) {
   Save(DefaultWheelConfig());
-  EXPECT_EQ(ReadBytes(path_), kDefaultFile);
+  EXPECT_EQ(ReadFile(path_), kDefaultFile);
 }
 
 TEST_F(WheelConfigFileTest, MissingOrEmptyFileGivesEveryDefault) {
@@ -84,7 +83,7 @@ TEST_F(WheelConfigFileTest, NoPresetsWriteNoRpmGroupAndLoadTheDefaults) {
   WheelConfig config = DefaultWheelConfig();
   config.RpmPresets.clear();
   Save(config);
-  EXPECT_EQ(ReadBytes(path_), kGeneral);
+  EXPECT_EQ(ReadFile(path_), kGeneral);
   EXPECT_EQ(Load().RpmPresets, kDefaultPresets);
 }
 
@@ -92,7 +91,7 @@ TEST_F(WheelConfigFileTest, SavesThePresetTextsGivenAndCrankshaftForAnyOtherPosi
   WheelConfig config = DefaultWheelConfig();
   config.WheelAt = 7;
   SaveWheelConfig(path_, config, {"1500", "abc"});
-  const std::string bytes = ReadBytes(path_);
+  const std::string bytes = ReadFile(path_);
   EXPECT_EQ(bytes.substr(bytes.find("WheelAt")), "WheelAt = crankshaft\r\n\r\n[RPM]\r\n1 = 1500\r\n2 = abc\r\n");
 }
 
@@ -103,20 +102,50 @@ TEST_F(WheelConfigFileTest, SaveLoadSaveGivesTheSameBytes) {
       {"a=b;c[d] \xE9", -7, 0, Camshaft, {INT32_MIN, INT32_MAX}},
   };
   for (const WheelConfig& config : configs) {
-    testing::WriteBytes(path_, std::string(4000, '#'));  // a longer old file leaves no tail behind
+    WriteFile(path_, std::string(4000, '#'));  // a longer old file leaves no tail behind
     Save(config);
-    const std::string first = ReadBytes(path_);
+    const std::string first = ReadFile(path_);
     const WheelConfig loaded = Load();
     EXPECT_EQ(Fields(loaded), Fields(config));
     Save(loaded);
-    EXPECT_EQ(ReadBytes(path_), first);
+    EXPECT_EQ(ReadFile(path_), first);
   }
   WheelConfig padded = DefaultWheelConfig();
   padded.Type = " padded\t";
   Save(padded);
-  EXPECT_NE(ReadBytes(path_).find("Type =  padded\t\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(path_).find("Type =  padded\t\r\n"), std::string::npos);
   EXPECT_EQ(Load().Type, "padded");
 }
 
+// A save failing at any step, into a missing folder, or over a locked file or into a locked
+// folder leaves the old file byte for byte and nothing beside it.
+TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
+  const std::string old = "[General]\r\nType = precious\r\n";
+  WriteFile(path_, old);
+  const WheelConfig config = DefaultWheelConfig();
+  auto saveTo = [&](const std::string& name) { SaveWheelConfig(dir_.Path(name), config, PresetTexts(config)); };
+  auto expectUntouched = [&] {
+    EXPECT_EQ(ReadFile(path_), old);
+    EXPECT_EQ(dir_.Names(), std::set<std::string>{"wheel.cfg"});
+  };
+  for (SaveFault fault : {SaveFault::CreateTemporary, SaveFault::WritePartway, SaveFault::Flush, SaveFault::Rename}) {
+    SCOPED_TRACE(static_cast<int>(fault));
+    SetSaveFaultForTesting(fault);
+    saveTo("wheel.cfg");
+    saveTo("new.cfg");
+    SetSaveFaultForTesting(SaveFault::None);
+    expectUntouched();
+  }
+  saveTo("missing/wheel.cfg");
+  expectUntouched();
+  for (const auto& [locked, other] : {std::pair(path_, ""), std::pair(dir_.path(), "new.cfg")}) {
+    Unwritable lock(locked);
+    if (!lock.ok()) GTEST_SKIP() << "cannot make " << locked << " unwritable here";
+    saveTo("wheel.cfg");
+    if (*other) saveTo(other);
+    expectUntouched();
+  }
+}
+
 }  // namespace
-}  // namespace vm
+}  // namespace vm::test

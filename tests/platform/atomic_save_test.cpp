@@ -6,28 +6,20 @@
 
 #include <string>
 
-#include "config/wheel_config_file.h"
 #include "platform/atomic_file.h"
 #include "support/files.h"
 
-namespace vm {
+namespace vm::test {
 namespace {
-
-using testing::ReadBytes;
-using testing::ScratchDir;
-using testing::Unwritable;
 
 const std::string kOld = "[General]\r\nType = precious\r\n";
 
 class AtomicSaveTest : public ::testing::Test {
  protected:
-  AtomicSaveTest() { testing::WriteBytes(dir_.Path("old.cfg"), kOld); }
-  void SaveDefaults(const std::string& name) {
-    const WheelConfig config = DefaultWheelConfig();
-    SaveWheelConfig(dir_.Path(name), config, PresetTexts(config));
-  }
+  AtomicSaveTest() { WriteFile(dir_.Path("old.cfg"), kOld); }
+  bool Save(const std::string& name) { return ReplaceFile(dir_.Path(name), "[General]\r\nType = new\r\n"); }
   void ExpectUntouched() {
-    EXPECT_EQ(ReadBytes(dir_.Path("old.cfg")), kOld);
+    EXPECT_EQ(ReadFile(dir_.Path("old.cfg")), kOld);
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"old.cfg"});
   }
   ScratchDir dir_;
@@ -37,16 +29,15 @@ TEST_F(AtomicSaveTest, EveryFailingStepLeavesTheOldFileAndNoTemporary) {
   for (SaveFault fault : {SaveFault::CreateTemporary, SaveFault::WritePartway, SaveFault::Flush, SaveFault::Rename}) {
     SCOPED_TRACE(static_cast<int>(fault));
     SetSaveFaultForTesting(fault);
-    SaveDefaults("old.cfg");
-    SaveDefaults("new.cfg");
-    EXPECT_FALSE(ReplaceFile(dir_.Path("old.cfg"), "x"));
+    EXPECT_FALSE(Save("old.cfg"));
+    EXPECT_FALSE(Save("new.cfg"));
     SetSaveFaultForTesting(SaveFault::None);
     ExpectUntouched();
   }
 }
 
 TEST_F(AtomicSaveTest, MissingFolderCreatesNothing) {
-  SaveDefaults("missing/wheel.cfg");
+  EXPECT_FALSE(Save("missing/wheel.cfg"));
   ExpectUntouched();
 }
 
@@ -55,8 +46,10 @@ TEST_F(AtomicSaveTest, UnwritableFileOrFolderStaysAsItWas) {
   for (const auto& [locked, other] : {std::pair(dir_.Path("old.cfg"), ""), std::pair(dir_.path(), "new.cfg")}) {
     Unwritable lock(locked);
     if (!lock.ok()) GTEST_SKIP() << "cannot make " << locked << " unwritable here";
-    SaveDefaults("old.cfg");
-    if (*other) SaveDefaults(other);
+    EXPECT_FALSE(Save("old.cfg"));
+    if (*other) {
+      EXPECT_FALSE(Save(other));
+    }
     ExpectUntouched();
   }
 }
@@ -66,7 +59,7 @@ TEST_F(AtomicSaveTest, SuccessKeepsPermissionsOwnerAndLinks) {
   const bool chowned = ::chown(dir_.Path("old.cfg").c_str(), 1234, 1234) == 0;  // only as root
   ASSERT_EQ(::symlink("old.cfg", dir_.Path("link.cfg").c_str()), 0);
   EXPECT_TRUE(ReplaceFile(dir_.Path("link.cfg"), "new"));
-  EXPECT_EQ(ReadBytes(dir_.Path("old.cfg")), "new");
+  EXPECT_EQ(ReadFile(dir_.Path("old.cfg")), "new");
   struct stat st {};
   ASSERT_EQ(::lstat(dir_.Path("link.cfg").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -89,5 +82,15 @@ TEST_F(AtomicSaveTest, ReadingTellsHowTheFileOpened) {
   EXPECT_EQ(ReadWholeFile(dir_.Path("old.cfg"), bytes), FileAccess::ReadOnly);
 }
 
+TEST_F(AtomicSaveTest, AtomicWriteReplacesWholeFiles) {
+  const std::string path = dir_.Path("image.wav");
+  WriteFile(path, "a much longer old content than the new one");
+  const std::string bytes("\x01\x02\x03", 3);
+  ASSERT_TRUE(ReplaceFile(path, bytes));
+  EXPECT_EQ(ReadFile(path), bytes);
+  EXPECT_EQ(dir_.Names(), (std::set<std::string>{"image.wav", "old.cfg"}));
+  EXPECT_FALSE(ReplaceFile(dir_.Path("no/x"), bytes));
+}
+
 }  // namespace
-}  // namespace vm
+}  // namespace vm::test

@@ -14,13 +14,15 @@
 #include <thread>
 #include <vector>
 
-#include "batch/ids.h"
 #include "platform/requesters_qt.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"
 
 namespace vm {
 namespace {
+
+constexpr int kPopupMenu = 1;             // a popup menu, numbered by the program
+constexpr int32_t kProgramEvent = 65536;  // an event kind of the program's own
 
 class ToolkitTest : public testing::Test {
  protected:
@@ -162,20 +164,20 @@ TEST_F(ToolkitTest, ListRowsColumnsAndSelection) {
 }
 
 TEST_F(ToolkitTest, MenuItemsAndPopupDeliverMenuEvents) {
-  tk.CreatePopupMenu(BatchPopupMenu);
+  tk.CreatePopupMenu(kPopupMenu);
   tk.MenuItem(6, "Edit");
   tk.MenuItem(7, "Del");
   Drain();
   ToolkitAccess::MenuAction(tk, MainMenu, 7)->trigger();
-  tk.ShowPopupMenu(BatchPopupMenu, 0);
-  ToolkitAccess::MenuAction(tk, BatchPopupMenu, 6)->trigger();
-  ToolkitAccess::PopupMenu(tk, BatchPopupMenu)->close();
+  tk.ShowPopupMenu(kPopupMenu, 0);
+  ToolkitAccess::MenuAction(tk, kPopupMenu, 6)->trigger();
+  ToolkitAccess::PopupMenu(tk, kPopupMenu)->close();
   const auto events = Drain();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 7));
   EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 6));
-  tk.SetMenuItemEnabled(BatchPopupMenu, 6, false);
-  EXPECT_FALSE(tk.IsMenuItemEnabled(BatchPopupMenu, 6));
+  tk.SetMenuItemEnabled(kPopupMenu, 6, false);
+  EXPECT_FALSE(tk.IsMenuItemEnabled(kPopupMenu, 6));
   EXPECT_TRUE(tk.IsMenuItemEnabled(MainMenu, 6)) << "the popup's states are its own";
 }
 
@@ -207,13 +209,13 @@ TEST_F(ToolkitTest, WaitEventBlocksUntilAnotherThreadPosts) {
   std::thread poster([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     Event event;
-    event.kind = EventStepDone;
+    event.kind = kProgramEvent;
     event.generation = 7;
     tk.PostEvent(event);
   });
   const Event event = tk.WaitEvent();
   poster.join();
-  EXPECT_EQ(event.kind, EventStepDone);
+  EXPECT_EQ(event.kind, kProgramEvent);
   EXPECT_EQ(event.generation, 7u);
 }
 

@@ -4,12 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include "platform/atomic_file.h"
 #include "signal/wav_writer.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "support/files.h"
 
 namespace vm {
 namespace {
@@ -18,20 +17,14 @@ namespace fs = std::filesystem;
 
 class RenderFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("velomira-render-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   static std::vector<uint8_t> Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = test::ReadFile(path.string());
+    return {bytes.begin(), bytes.end()};
   }
-  size_t FilesInDir() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
+  size_t FilesInDir() const { return scratch.Names().size(); }
 
-  fs::path dir;
+  test::ScratchDir scratch;
+  const fs::path dir = scratch.path();
   const WaveImage wheel = *BuildWaveImage(46, 2, Camshaft);
 };
 
@@ -108,17 +101,6 @@ TEST_F(RenderFiles, FailureLeavesTheOldFileAndNoTemporary) {
   const RateSegment tooLong[] = {{11200, 1ull << 31}};
   EXPECT_FALSE(RenderScheduleToWav(path.string(), wheel, 48000, tooLong, error));
   EXPECT_EQ(FilesInDir(), 1u);
-}
-
-TEST_F(RenderFiles, AtomicWriteReplacesWholeFiles) {
-  const fs::path path = dir / "image.wav";
-  { std::ofstream(path) << "a much longer old content than the new one"; }
-  const std::vector<uint8_t> bytes = {1, 2, 3};
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  ASSERT_TRUE(ReplaceFile(path.string(), text));
-  EXPECT_EQ(Read(path), bytes);
-  EXPECT_EQ(FilesInDir(), 1u);
-  EXPECT_FALSE(ReplaceFile((dir / "no" / "x").string(), text));
 }
 
 TEST_F(RenderFiles, WriterAbandonsPartFramesAndUncommittedFiles) {

@@ -1,5 +1,5 @@
 #pragma once
-// Scratch folders and file helpers for the config tests.
+// Scratch folders, whole-file reads and writes, and unwritable files for tests.
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -14,23 +14,23 @@
 #include <set>
 #include <string>
 
-namespace vm::testing {
+namespace vm::test {
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 // A fresh folder, removed with everything in it at the end of the test.
 class ScratchDir {
  public:
-  ScratchDir() : path_((std::filesystem::temp_directory_path() / "velomira-config-XXXXXX").string()) {
+  ScratchDir() : path_((std::filesystem::temp_directory_path() / "velomira-test-XXXXXX").string()) {
     if (::mkdtemp(path_.data()) == nullptr) std::abort();
   }
   ~ScratchDir() { std::filesystem::remove_all(path_); }
@@ -85,4 +85,4 @@ class Unwritable {
   bool ok_ = false;
 };
 
-}  // namespace vm::testing
+}  // namespace vm::test

@@ -1,4 +1,4 @@
-#include "../../tools/render_args.h"
+#include "tools/render_args.h"
 
 #include <gtest/gtest.h>
 
