@@ -11,6 +11,7 @@
 
 #include "batch/batch_file_io.h"
 #include "batch/ideal_run.h"
+#include "batch/rpm_slider.h"
 #include "render_args.h"
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
@@ -19,9 +20,6 @@
 namespace vm::render {
 namespace {
 
-// RpmSlider's range: the RPM is twice the position.
-constexpr int32_t kSliderMinimum = 50;
-constexpr int32_t kSliderMaximum = 7500;
 // A WAV file holds under 4 GiB; six hours of 16-bit stereo at 48000 Hz is about 4 GB.
 constexpr uint64_t kMaxRunMs = 6ull * 3600 * 1000;
 
@@ -33,8 +31,8 @@ std::vector<RateSegment> RateSegments(const IdealRun& run, int32_t deviceRate) {
   for (size_t i = 0; i < run.moves.size(); ++i) {
     const uint64_t end = i + 1 < run.moves.size() ? run.moves[i + 1].atMs : run.lengthMs;
     const uint64_t frames = FrameAt(end, deviceRate) - FrameAt(run.moves[i].atMs, deviceRate);
-    const int32_t position = std::clamp(run.moves[i].position, kSliderMinimum, kSliderMaximum);
-    const int32_t rate = PlaybackRate(2 * position);
+    const int32_t position = std::clamp(run.moves[i].position, kRpmSliderMinimum, kRpmSliderMaximum);
+    const int32_t rate = PlaybackRate(static_cast<int32_t>(RpmOfSliderPosition(position)));
     if (frames == 0) continue;
     if (!segments.empty() && segments.back().rate == rate) segments.back().frames += frames;
     else segments.push_back({rate, frames});

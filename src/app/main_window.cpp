@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "batch/ids.h"
+#include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "platform/toolkit.h"
 
@@ -62,7 +63,8 @@ void BuildWheelControls(Toolkit& tk) {
 
 void BuildToneControls(Toolkit& tk) {
   tk.AddControl(MainWindow, StartStopButton, ControlKind::Button, 90, 160, 50, 20, "Start");
-  tk.AddControl(MainWindow, RpmSlider, ControlKind::Slider, 10, 130, 200, 20, "", 50, 7500);
+  tk.AddControl(MainWindow, RpmSlider, ControlKind::Slider, 10, 130, 200, 20, "", kRpmSliderMinimum,
+                kRpmSliderMaximum);
   tk.SetState(RpmSlider, 250);
   tk.SetEnabled(RpmSlider, false);
   tk.AddControl(MainWindow, RpmCombo, ControlKind::Combo, 220, 130, 70, 20);

@@ -1,6 +1,7 @@
 #include "app/tone_control.h"
 
 #include "batch/ids.h"
+#include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "platform/toolkit.h"
 #include "signal/sound_output.h"
@@ -32,7 +33,7 @@ void ToneControl::StartTone() {
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
-  const int64_t rpm = int64_t{2} * toolkit_.State(RpmSlider);
+  const int64_t rpm = RpmOfSliderPosition(toolkit_.State(RpmSlider));
   sound_.SetRate(PlaybackRate(LowBits32(rpm)));
   sound_.PlayLooped();
   toolkit_.SetText(StartStopButton, "Stop");
@@ -59,12 +60,12 @@ void ToneControl::LoadCurrentWheel() {
 }
 
 void ToneControl::OnSlider() {
-  const int64_t rpm = int64_t{2} * toolkit_.State(RpmSlider);
+  const int64_t rpm = RpmOfSliderPosition(toolkit_.State(RpmSlider));
   toolkit_.SetText(RpmCombo, FormatDecimal(rpm));
   // Once a sound is loaded an RPM change only sets its rate: the wheel of the last build
   // stays until the next "Start".
   if (!sound_.HasSound()) LoadCurrentWheel();
-  sound_.SetRate(PlaybackRate(LowBits32(int64_t{2} * toolkit_.State(RpmSlider))));
+  sound_.SetRate(PlaybackRate(LowBits32(RpmOfSliderPosition(toolkit_.State(RpmSlider)))));
   if (!sound_.IsPlaying()) sound_.PlayLooped();
 }
 

@@ -28,6 +28,10 @@ int Utf8Length(uint8_t lead) {
   return 0;
 }
 
+// Not the preference files' Utf8ToLatin1: that one keeps their format's own rules for broken
+// sequences (stray continuation bytes, 0xF8..0xFF and a sequence cut off by the end vanish),
+// which decide what a settings file reads back as. Here every broken sequence stays one
+// unmappable character, so that the digits on either side of it never join into one number.
 std::string Utf8To8Bit(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

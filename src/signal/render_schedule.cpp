@@ -52,7 +52,7 @@ bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::spa
 
 bool RenderScheduleToWav(const std::string& path, std::span<const uint8_t> image, int32_t deviceRate,
                          std::span<const RateSegment> segments, std::string& error) {
-  constexpr uint64_t maxFrames = (0xFFFFFFFFull - 36) / 4;
+  constexpr uint64_t maxFrames = kMaxWavDataBytes / 4;
   uint64_t total = 0;
   for (const RateSegment& segment : segments) {
     if (segment.frames > maxFrames - total) {

@@ -8,8 +8,6 @@
 namespace vm {
 namespace {
 
-constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - 36;
-
 void Put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFFu));
 }
@@ -74,7 +72,7 @@ bool WavWriter::Append(std::span<const int16_t> interleaved) {
   if (!file_) return false;
   const uint64_t bytes = uint64_t{2} * interleaved.size();
   // A part frame or a file too long for its size fields spoils the whole file.
-  if (interleaved.size() % 2 != 0 || dataBytes_ + bytes > kMaxDataBytes) {
+  if (interleaved.size() % 2 != 0 || dataBytes_ + bytes > kMaxWavDataBytes) {
     Abandon();
     return false;
   }

@@ -11,6 +11,10 @@
 
 namespace vm {
 
+// The most bytes of frames a WAV file's 32-bit size fields can count (the RIFF size counts 36
+// more).
+inline constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
+
 // The 44 header bytes of a 16-bit stereo PCM WAV file holding `dataBytes` bytes of frames.
 std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes);
 
