@@ -125,7 +125,7 @@ void App::DispatchMenu(int item) {
       toolkit_.PostEvent(MakeEvent(CloseEvent, MainWindow));
       break;
     }
-    case NameItem: OpenNameDialog(toolkit_, config_.Type); break;
+    case NameItem: nameShown_ = OpenNameDialog(toolkit_, config_.Type); break;
     case StepEditItem: batch_.EditStep(); break;
     case StepDeleteItem: batch_.DeleteStep(); break;
     case StepInsertItem: batch_.InsertStep(); break;
@@ -159,8 +159,10 @@ void App::DispatchMainControl(const Event& event) {
 }
 
 void App::DispatchNameDialog(const Event& event) {
+  // A press queued for a dialog that has gone since (a fast double click on "Ok") does nothing.
+  if (!toolkit_.IsWindowOpen(NameDialog)) return;
   if (event.kind == ControlEvent && event.id == NameOkButton) {
-    AcceptNameDialog(toolkit_, config_);
+    AcceptNameDialog(toolkit_, config_, nameShown_);
   } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }

@@ -54,6 +54,7 @@ class App {
   std::string settingsPath_;
   WheelConfig config_;  // created empty; the settings file fills it at Start
   bool quitRequested_ = false;
+  std::string nameShown_;  // the name dialog's field as it opened
   BatchController batch_;
   ToneControl tone_;
 };

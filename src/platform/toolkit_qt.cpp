@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/toolkit_qt.h"
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm {
@@ -123,7 +124,7 @@ QMenu* ToolkitAccess::PopupMenu(Toolkit& toolkit, int menu) { return toolkit.imp
 std::string ExecutablePath() {
   if (QCoreApplication::instance() != nullptr) {
     const QString path = QCoreApplication::applicationFilePath();
-    if (!path.isEmpty()) return path.toStdString();
+    if (!path.isEmpty()) return qtk::PathFromQt(path);
   }
   std::error_code error;
   const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
