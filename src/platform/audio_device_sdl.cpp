@@ -30,6 +30,9 @@ class SdlAudioDevice final : public AudioDevice {
   }
 
   bool Open() {
+    // SDL's own SIGINT and SIGTERM handlers would only queue a quit event nothing reads; the
+    // program's handlers end it as its close box does.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     initialised_ = true;
     SDL_AudioSpec want{};

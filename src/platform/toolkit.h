@@ -130,6 +130,9 @@ class Toolkit {
   Event WaitEvent();
   bool PollEvent(Event& event);                   // processes pending toolkit work, never blocks
   void PostEvent(const Event& event);
+  // Each time `fd` becomes readable, reads all that waits there and posts `event`: a signal
+  // handler writes to a pipe, and the main loop sees an ordinary event.
+  void PostWhenReadable(int fd, const Event& event);
 
  private:
   friend struct ToolkitAccess;  // the Qt side's own accessors (toolkit_qt.h)

@@ -113,6 +113,7 @@ std::string Toolkit::StatusText(int field) const { return impl_->StatusText(fiel
 Event Toolkit::WaitEvent() { return impl_->WaitEvent(); }
 bool Toolkit::PollEvent(Event& event) { return impl_->PollEvent(event); }
 void Toolkit::PostEvent(const Event& event) { impl_->PostEvent(event); }
+void Toolkit::PostWhenReadable(int fd, const Event& event) { impl_->PostWhenReadable(fd, event); }
 
 QWidget* ToolkitAccess::Window(Toolkit& toolkit, int window) { return toolkit.impl_->Window(window); }
 QWidget* ToolkitAccess::Control(Toolkit& toolkit, int id) { return toolkit.impl_->Widget(id); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,20 @@ TEST_F(SoundOutputTest, CloseReleasesEverythingAndIsSafeToRepeat) {
   sound.Close();
   ASSERT_TRUE(sound.Open());
   EXPECT_TRUE(sound.Load(wheel));
+}
+
+// Ctrl+C, kill and logout are the program's to handle: the audio output installs no handler
+// of its own that would swallow them.
+TEST(SoundOutputSignals, OpeningTheOutputLeavesSignalHandlersAlone) {
+  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+  for (const int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
+  SoundOutput sound;
+  ASSERT_TRUE(sound.Open());
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction action {};
+    ASSERT_EQ(sigaction(signal, nullptr, &action), 0);
+    EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
+  }
 }
 
 TEST(SoundOutputUnopened, RefusesToLoad) {
