@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/audio_device.h"
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 
@@ -94,6 +97,32 @@ TEST_F(SoundOutputTest, CloseReleasesEverythingAndIsSafeToRepeat) {
   sound.Close();
   ASSERT_TRUE(sound.Open());
   EXPECT_TRUE(sound.Load(wheel));
+}
+
+// With nothing to play for a while the device closes (no callback runs), and it opens again as
+// soon as there is something.
+TEST(AudioDeviceRest, ClosesWhenIdleAndOpensWhenActive) {
+  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
+  using namespace std::chrono_literals;
+  std::atomic<int> calls{0};
+  const auto count = [](void* context, int16_t* out, int frames, int32_t) {
+    ++*static_cast<std::atomic<int>*>(context);
+    std::fill(out, out + 2 * frames, int16_t{0});
+  };
+  auto device = AudioDevice::OpenDefault(count, &calls, {.framesPerBuffer = 256, .restAfter = 200ms});
+  ASSERT_TRUE(device);
+  auto waitForCalls = [&](int above) {
+    for (int i = 0; i < 100 && calls <= above; ++i) std::this_thread::sleep_for(10ms);
+    return calls > above;
+  };
+  EXPECT_TRUE(waitForCalls(0));
+  device->SetActive(false);
+  std::this_thread::sleep_for(600ms);
+  const int rested = calls;
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(calls, rested);
+  device->SetActive(true);
+  EXPECT_TRUE(waitForCalls(rested));
 }
 
 TEST(SoundOutputUnopened, RefusesToLoad) {
