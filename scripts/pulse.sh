@@ -10,7 +10,7 @@
 #   scripts/pulse.sh stop | start      (a test taking the running server away and back)
 
 pulse_daemon() {
-  pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=false --disallow-exit \
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=false --disallow-exit --no-cpu-limit \
     --log-target=stderr --log-level=warning \
     -L "module-null-sink sink_name=out48 rate=48000 norewinds=1 sink_properties=device.description=out48" \
     -L "module-null-sink sink_name=out44 rate=44100 norewinds=1 sink_properties=device.description=out44" \

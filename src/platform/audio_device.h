@@ -15,7 +15,7 @@
 namespace vm {
 
 struct AudioDeviceOptions {
-  // Frames a buffer; 0 chooses them for the device's rate (about 21 ms).
+  // Frames a buffer; 0 chooses them for the device's rate (32 ms).
   int32_t framesPerBuffer = 0;
   // How long the device stays open with nothing to play.
   std::chrono::milliseconds restAfter{3000};
