@@ -50,7 +50,8 @@ WheelSignal ReadWheel(std::span<const int16_t> interleaved, int teeth, int missi
   };
   // A revolution starts at the edge after a gap; the intervals before the first gap are a
   // part of one and are not judged.
-  double firstStart = -1, lastEnd = -1;
+  std::vector<double> lengths;
+  double start = -1;
   int toothIntervals = 0;
   bool whole = false;  // the revolution under way began cleanly after a gap
   Interval previous = Interval::Tooth;
@@ -63,18 +64,18 @@ WheelSignal ReadWheel(std::span<const int16_t> interleaved, int teeth, int missi
       ++toothIntervals;
     } else {
       if (whole && toothIntervals == teeth - 1) {
-        ++signal.revolutions;
-        lastEnd = edges[i + 1];
+        lengths.push_back(edges[i + 1] - start);
       } else if (whole) {
         ++signal.breaks;
       }
-      if (firstStart < 0) firstStart = edges[i + 1];
+      start = edges[i + 1];
       whole = true;
       toothIntervals = 0;
     }
     previous = now;
   }
-  if (signal.revolutions > 0) signal.revolution = (lastEnd - firstStart) / static_cast<double>(signal.revolutions);
+  signal.revolutions = lengths.size();
+  signal.revolution = Median(lengths);
   return signal;
 }
 

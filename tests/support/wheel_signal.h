@@ -20,8 +20,7 @@ struct WheelSignal {
   size_t breaks = 0;         // runs of intervals that fit neither a tooth nor the gap, and
                              // revolutions without the right number of teeth
   double tooth = 0;          // the tooth interval, in frames (the median interval)
-  double revolution = 0;     // frames from the first whole revolution's start to the last one's
-                             // end, over their count
+  double revolution = 0;     // the median length of a whole revolution, in frames
 };
 
 // Reads the frames from the first rising edge to the last one; the rest is lead-in and
