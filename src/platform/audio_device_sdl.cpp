@@ -92,16 +92,22 @@ class SdlAudioDevice final : public AudioDevice {
   }
 
   // The watcher thread: every SDL call after the first open is made here (or in the
-  // destructor once this thread has ended), so none of them waits on the main thread.
+  // destructor once this thread has ended), so none of them waits on the main thread. At
+  // rest it sleeps until the device is wanted again.
   void Watch() {
     std::unique_lock lock(stateMutex_);
     while (!quit_) {
-      wake_.wait_for(lock, kWatchPeriod);
-      if (quit_) break;
       const bool wanted = active_ || Clock::now() - idleSince_ < options_.restAfter;
       lock.unlock();
       Look(wanted);
       lock.lock();
+      if (device_ != 0) {
+        wake_.wait_for(lock, kWatchPeriod);
+      } else if (wanted) {
+        wake_.wait_until(lock, nextTry_, [this] { return quit_; });
+      } else {
+        wake_.wait(lock, [this] { return quit_ || active_; });
+      }
     }
   }
 
