@@ -30,6 +30,12 @@ LoopResampler::LoopResampler(int32_t deviceRate)
   Retune(0);
 }
 
+void LoopResampler::SetDeviceRate(int32_t deviceRate) {
+  deviceRate_ = std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate);
+  carry_ = 0;
+  Retune(rate_);
+}
+
 void LoopResampler::Rewind() {
   position_ = 0;
   carry_ = 0;

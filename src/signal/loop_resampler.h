@@ -29,6 +29,8 @@ class LoopResampler {
   explicit LoopResampler(int32_t deviceRate);
 
   int32_t DeviceRate() const { return deviceRate_; }
+  // For a device reopened at another rate: the position stays, the step follows.
+  void SetDeviceRate(int32_t deviceRate);
   // Back to the first frame of the sound.
   void Rewind();
   // Fills whole stereo frames (left, right = -left) of `interleaved`. `rate` is read before

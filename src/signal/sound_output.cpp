@@ -21,9 +21,11 @@ struct SoundOutput::Impl {
   bool playing = false;
   std::atomic<int32_t> rate{0};
 
-  static void Render(void* context, int16_t* interleaved, int frames) {
+  static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate) {
     auto* self = static_cast<Impl*>(context);
     const std::span<int16_t> out(interleaved, static_cast<size_t>(std::max(frames, 0)) * 2);
+    // A device reopened at another rate: the sound goes on where it was, at its own rate.
+    if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
     if (self->sound && self->playing && self->resampler) {
       self->resampler->Render(*self->sound, self->rate, out);
     } else {
@@ -43,6 +45,7 @@ struct SoundOutput::Impl {
       resampler->Rewind();
       playing = play;
     });
+    device->SetActive(play);  // silent for a while, the device may rest
   }
 };
 
@@ -50,11 +53,12 @@ SoundOutput::SoundOutput() : impl_(std::make_unique<Impl>()) {}
 
 SoundOutput::~SoundOutput() { Close(); }
 
-bool SoundOutput::Open() {
+bool SoundOutput::Open(const AudioDeviceOptions& options) {
   if (impl_->device) return true;
-  impl_->device = AudioDevice::OpenDefault(&Impl::Render, impl_.get());
+  impl_->device = AudioDevice::OpenDefault(&Impl::Render, impl_.get(), options);
   if (!impl_->device) return false;
   impl_->Locked([&] { impl_->resampler.emplace(impl_->device->FramesPerSecond()); });
+  impl_->device->SetActive(false);
   return true;
 }
 
@@ -74,6 +78,7 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
     impl_->resampler->Rewind();
     impl_->rate.store(impl_->sound->NominalRate(), std::memory_order_relaxed);
   });
+  impl_->device->SetActive(false);
   return true;  // `fresh` now holds the old sound and frees it here, off the audio thread
 }
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <span>
 
+#include "platform/audio_device.h"
+
 namespace vm {
 
 class SoundOutput {
@@ -15,7 +17,9 @@ class SoundOutput {
   SoundOutput(const SoundOutput&) = delete;
   SoundOutput& operator=(const SoundOutput&) = delete;
 
-  bool Open();                                   // the default output device
+  // The default output device. It follows the device: reopened when lost, at rest while
+  // nothing plays (see AudioDevice); `options` are for measurements and tests.
+  bool Open(const AudioDeviceOptions& options = {});
   bool Load(std::span<const uint8_t> image);     // false leaves the old sound as it was
   bool SetRate(int32_t framesPerSecond);
   bool PlayLooped();
