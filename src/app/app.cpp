@@ -20,7 +20,7 @@ App::App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::stri
       tone_(toolkit, sound, config_) {}
 
 void App::Start() {
-  settingsPath_ = SettingsPath(exePath_);
+  settingsPath_ = SettingsLocation(exePath_);
   LoadWheelConfig(settingsPath_, config_);
   BuildMainWindow(toolkit_);
   ApplyWheelConfig(toolkit_, config_);
@@ -35,6 +35,7 @@ void App::RunMainLoop() {
 void App::End() {
   // A live runner must not touch the window or the sound once they are gone.
   batch_.Shutdown();
+  PrepareSettingsFolder(exePath_, settingsPath_);
   SaveWheelConfig(settingsPath_, config_, PresetItems());
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);

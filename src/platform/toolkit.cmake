@@ -8,5 +8,6 @@ add_library(vm_platform OBJECT
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_items.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_events.cpp
   ${CMAKE_CURRENT_LIST_DIR}/requesters_qt.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/qt_text.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/qt_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_files_qt.cpp)
 target_link_libraries(vm_platform PUBLIC Qt6::Widgets)
