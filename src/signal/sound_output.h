@@ -18,6 +18,9 @@ class SoundOutput {
   bool Open();                                   // the default output device
   bool Load(std::span<const uint8_t> image);     // false leaves the old sound as it was
   bool SetRate(int32_t framesPerSecond);
+  // numerator / denominator frames per second, carried exactly (no drift over any length of
+  // play); it holds until the next SetRate or Load.
+  bool SetExactRate(int64_t numerator, int64_t denominator);
   bool PlayLooped();
   void Stop();
   bool HasSound() const;
