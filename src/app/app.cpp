@@ -4,6 +4,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
+#include "app/signal_dialog.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
 #include "platform/requesters.h"
@@ -36,6 +37,7 @@ void App::End() {
   // A live runner must not touch the window or the sound once they are gone.
   batch_.Shutdown();
   SaveWheelConfig(settingsPath_, config_, PresetItems());
+  toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
   toolkit_.CloseWindow(MainWindow);
@@ -82,6 +84,9 @@ void App::Dispatch(const Event& event) {
       break;
     case StepDialog:
       batch_.OnStepDialogEvent(event);
+      break;
+    case CamDialog:
+      OnCamDialogEvent(toolkit_, event, config_.Signal);
       break;
     default:
       break;
@@ -131,6 +136,8 @@ void App::DispatchMenu(int item) {
     case StepInsertItem: batch_.InsertStep(); break;
     case StepAddItem: batch_.AddStep(); break;
     case AboutItem: ShowAbout(requesters_); break;
+    case ExactSpeedItem: ToggleExactSpeed(); break;
+    case CamSignalItem: OpenCamDialog(toolkit_, config_.Signal); break;
     default: break;
   }
 }
@@ -164,6 +171,14 @@ void App::DispatchNameDialog(const Event& event) {
   } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }
+}
+
+// Takes effect at once: a playing tone, or a batch run's, goes on at the rate of the other
+// kind from its current position.
+void App::ToggleExactSpeed() {
+  config_.Signal.exactSpeed = !config_.Signal.exactSpeed;
+  toolkit_.SetMenuItemChecked(MainMenu, ExactSpeedItem, config_.Signal.exactSpeed);
+  tone_.OnExactSpeedChanged();
 }
 
 // Once a batch file with steps has been loaded, the list and its buttons follow the

@@ -21,4 +21,11 @@ std::optional<RateFraction> ExactPlaybackRate(const WheelConfig& wheel, int32_t 
   return RateFraction{numerator / common, denominator / common};
 }
 
+RateFraction SignalPlaybackRate(const WheelConfig& wheel, int32_t rpm) {
+  if (wheel.Signal.exactSpeed) {
+    if (const auto exact = ExactPlaybackRate(wheel, rpm)) return *exact;
+  }
+  return RateFraction{PlaybackRate(rpm), 1};
+}
+
 }  // namespace vm

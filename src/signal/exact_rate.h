@@ -19,4 +19,8 @@ struct RateFraction {
 // without frames or an rpm below 1.
 std::optional<RateFraction> ExactPlaybackRate(const WheelConfig& wheel, int32_t rpm);
 
+// The rate the wheel's options give: ExactPlaybackRate with the exact speed on (where it
+// gives one), else PlaybackRate(rpm) over 1.
+RateFraction SignalPlaybackRate(const WheelConfig& wheel, int32_t rpm);
+
 }  // namespace vm
