@@ -156,8 +156,15 @@ TEST_F(PlayedSignalTest, ExactWheelSpeedTurnsThePlayingWheelAtTheShownRpmAtOnce)
   EXPECT_NEAR(wheel.period, 48.0, 0.05);
   Key(RpmCombo, Qt::Key_Down);  // the preset 2000, at the exact rate too
   EXPECT_NEAR(Listen().period, 24.0, 0.05);
+  TypeRpm("3000");
+  Click(SetButton);  // and a typed RPM
+  EXPECT_NEAR(Listen().period, 16.0, 0.05);
+  Click(StartStopButton);
+  app->config().WheelAt = Camshaft;  // not heard: the loaded wheel's own rate is what counts
+  Post(UserEvent(ControlEvent, MainWindow, RpmSlider));  // as a batch runner moves the slider
+  EXPECT_NEAR(Listen().period, 16.0, 0.05);
   Menu(ExactSpeedItem);
-  EXPECT_NEAR(Listen().period, ToothPeriod(10, 22400), 0.05);
+  EXPECT_NEAR(Listen().period, ToothPeriod(10, 33600), 0.05);
 }
 
 // With the cam signal the right channel is no longer -left: one event per engine cycle (a
