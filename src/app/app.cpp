@@ -4,6 +4,7 @@
 #include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
+#include "app/signal_dialog.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
 #include "platform/requesters.h"
@@ -37,6 +38,7 @@ void App::End() {
   batch_.Shutdown();
   PrepareSettingsFolder(exePath_, settingsPath_);
   SaveWheelConfig(settingsPath_, config_, PresetItems());
+  toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
   toolkit_.CloseWindow(MainWindow);
@@ -83,6 +85,9 @@ void App::Dispatch(const Event& event) {
       break;
     case StepDialog:
       batch_.OnStepDialogEvent(event);
+      break;
+    case CamDialog:
+      OnCamDialogEvent(toolkit_, event, config_.Signal);
       break;
     default:
       break;
@@ -132,6 +137,8 @@ void App::DispatchMenu(int item) {
     case StepInsertItem: batch_.InsertStep(); break;
     case StepAddItem: batch_.AddStep(); break;
     case AboutItem: ShowAbout(requesters_); break;
+    case ExactSpeedItem: ToggleExactSpeed(); break;
+    case CamSignalItem: OpenCamDialog(toolkit_, config_.Signal); break;
     default: break;
   }
 }
@@ -167,6 +174,14 @@ void App::DispatchNameDialog(const Event& event) {
   } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }
+}
+
+// Takes effect at once: a playing tone, or a batch run's, goes on at the rate of the other
+// kind from its current position.
+void App::ToggleExactSpeed() {
+  config_.Signal.exactSpeed = !config_.Signal.exactSpeed;
+  toolkit_.SetMenuItemChecked(MainMenu, ExactSpeedItem, config_.Signal.exactSpeed);
+  tone_.OnExactSpeedChanged();
 }
 
 // Once a batch file with steps has been loaded, the list and its buttons follow the

@@ -44,6 +44,7 @@ class App {
   void DispatchMainControl(const Event& event);
   void DispatchNameDialog(const Event& event);
   void LayOutBatchControls();
+  void ToggleExactSpeed();
   std::vector<std::string> PresetItems() const;
 
   Toolkit& toolkit_;

@@ -3,6 +3,8 @@
 #include "app/ids.h"
 #include "app/parse_integer.h"
 #include "platform/toolkit.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 
@@ -33,7 +35,7 @@ void ToneControl::StartTone() {
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
   const int64_t rpm = int64_t{2} * toolkit_.State(RpmSlider);
-  sound_.SetRate(PlaybackRate(LowBits32(rpm)));
+  ApplyRate(rpm);
   sound_.PlayLooped();
   toolkit_.SetText(StartStopButton, "Stop");
   toolkit_.SetEnabled(RpmSlider, true);
@@ -54,7 +56,24 @@ void ToneControl::StopTone() {
 
 // A wheel the builder refuses gives no image: the sound loaded before, if any, stays.
 void ToneControl::LoadCurrentWheel() {
-  if (std::optional<WaveImage> image = BuildWaveImage(config_)) sound_.Load(*image);
+  std::optional<WaveImage> image = BuildSignalImage(config_);
+  if (image && sound_.Load(*image)) loaded_ = config_;
+}
+
+// Without the exact speed, exactly the rate PlaybackRate gives, as always.
+void ToneControl::ApplyRate(int64_t rpm) {
+  if (!config_.Signal.exactSpeed) {
+    sound_.SetRate(PlaybackRate(LowBits32(rpm)));
+    return;
+  }
+  WheelConfig wheel = loaded_;
+  wheel.Signal.exactSpeed = true;
+  const RateFraction rate = SignalPlaybackRate(wheel, LowBits32(rpm));
+  sound_.SetExactRate(rate.numerator, rate.denominator);
+}
+
+void ToneControl::OnExactSpeedChanged() {
+  if (sound_.IsPlaying()) ApplyRate(int64_t{2} * toolkit_.State(RpmSlider));
 }
 
 void ToneControl::OnSlider() {
@@ -63,7 +82,7 @@ void ToneControl::OnSlider() {
   // Once a sound is loaded an RPM change only sets its rate: the wheel of the last build
   // stays until the next "Start".
   if (!sound_.HasSound()) LoadCurrentWheel();
-  sound_.SetRate(PlaybackRate(LowBits32(int64_t{2} * toolkit_.State(RpmSlider))));
+  ApplyRate(int64_t{2} * toolkit_.State(RpmSlider));
   if (!sound_.IsPlaying()) sound_.PlayLooped();
 }
 

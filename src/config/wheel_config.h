@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "config/signal_options.h"
+
 namespace vm {
 
 enum WheelPosition : int32_t { Camshaft = 1, Crankshaft = 2 };
@@ -15,6 +17,7 @@ struct WheelConfig {
   int32_t MissingTeeth = 0;     // teeth missing in the gap
   int32_t WheelAt = Camshaft;   // a WheelPosition
   std::vector<int32_t> RpmPresets;
+  SignalOptions Signal{};       // beyond the wheel; all off by default
 };
 
 }  // namespace vm

@@ -85,6 +85,10 @@ class Toolkit {
   void CreatePopupMenu(int menu);                     // items then go into this popup
   void SetMenuItemEnabled(int menu, int item, bool enabled);
   bool IsMenuItemEnabled(int menu, int item) const;
+  // A check mark beside the item, shown from the first call on. The program keeps it: the
+  // handler of the item's MenuEvent sets it again from what the item stands for.
+  void SetMenuItemChecked(int menu, int item, bool checked);
+  bool IsMenuItemChecked(int menu, int item) const;
   // Shows the popup at the mouse pointer, offset one pixel up and left; its choice
   // arrives as a MenuEvent of `window`.
   void ShowPopupMenu(int menu, int window);

@@ -1,6 +1,7 @@
 // vm::Toolkit on Qt Widgets: each call goes to the state object of toolkit_qt_state.h.
 
 #include <QCoreApplication>
+#include <QSignalBlocker>
 
 #include <filesystem>
 #include <system_error>
@@ -48,6 +49,17 @@ void Toolkit::SetMenuItemEnabled(int menu, int item, bool enabled) {
 bool Toolkit::IsMenuItemEnabled(int menu, int item) const {
   const QAction* action = impl_->Action(menu, item);
   return action != nullptr && action->isEnabled();
+}
+void Toolkit::SetMenuItemChecked(int menu, int item, bool checked) {
+  QAction* action = impl_->Action(menu, item);
+  if (action == nullptr) return;
+  const QSignalBlocker quiet(action);
+  action->setCheckable(true);
+  action->setChecked(checked);
+}
+bool Toolkit::IsMenuItemChecked(int menu, int item) const {
+  const QAction* action = impl_->Action(menu, item);
+  return action != nullptr && action->isChecked();
 }
 void Toolkit::ShowPopupMenu(int menu, int window) { impl_->ShowPopupMenu(menu, window); }
 void Toolkit::AddShortcut(int window, Key key, int item) { impl_->AddShortcut(window, key, item); }

@@ -20,6 +20,7 @@ struct SoundOutput::Impl {
   std::optional<LoopResampler> resampler;
   bool playing = false;
   std::atomic<int32_t> rate{0};
+  std::atomic<uint64_t> exactRate{0};  // while not 0 it rules over `rate`
 
   static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate) {
     auto* self = static_cast<Impl*>(context);
@@ -27,7 +28,7 @@ struct SoundOutput::Impl {
     // A device reopened at another rate: the sound goes on where it was, at its own rate.
     if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
     if (self->sound && self->playing && self->resampler) {
-      self->resampler->Render(*self->sound, self->rate, out);
+      self->resampler->Render(*self->sound, self->rate, self->exactRate, out);
     } else {
       std::fill(out.begin(), out.end(), int16_t{0});
     }
@@ -77,6 +78,7 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
     impl_->playing = false;
     impl_->resampler->Rewind();
     impl_->rate.store(impl_->sound->NominalRate(), std::memory_order_relaxed);
+    impl_->exactRate.store(0, std::memory_order_relaxed);
   });
   impl_->device->SetActive(false);
   return true;  // `fresh` now holds the old sound and frees it here, off the audio thread
@@ -86,6 +88,16 @@ bool SoundOutput::SetRate(int32_t framesPerSecond) {
   // Rates the conversion cannot follow are refused and the sound keeps its rate.
   if (!impl_->sound || framesPerSecond < 1 || framesPerSecond > kMaxPlaybackRate) return false;
   impl_->rate.store(framesPerSecond, std::memory_order_relaxed);
+  impl_->exactRate.store(0, std::memory_order_relaxed);
+  return true;
+}
+
+bool SoundOutput::SetExactRate(int64_t numerator, int64_t denominator) {
+  if (!impl_->sound || denominator < 1 || denominator > kMaxRateDenominator || numerator < denominator ||
+      numerator > int64_t{kMaxPlaybackRate} * denominator)
+    return false;
+  impl_->exactRate.store(PackExactRate(static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator)),
+                         std::memory_order_relaxed);
   return true;
 }
 

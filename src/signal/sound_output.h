@@ -22,6 +22,9 @@ class SoundOutput {
   bool Open(const AudioDeviceOptions& options = {});
   bool Load(std::span<const uint8_t> image);     // false leaves the old sound as it was
   bool SetRate(int32_t framesPerSecond);
+  // numerator / denominator frames per second, carried exactly (no drift over any length of
+  // play); it holds until the next SetRate or Load.
+  bool SetExactRate(int64_t numerator, int64_t denominator);
   bool PlayLooped();
   void Stop();
   bool HasSound() const;

@@ -41,10 +41,7 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   const int64_t m = missingTeeth;
   if (p < 0 || m < 0 || p + m < 1 || (wheelAt != Camshaft && wheelAt != Crankshaft)) return std::nullopt;
 
-  // Three truncating divisions in this order; each truncation shows in the signal.
-  const int64_t q1 = kNominalRate / (2 * (p + m));
-  const int64_t q2 = q1 / 32;
-  const int64_t n = q2 / wheelAt;
+  const int64_t n = HalfToothFrames(availableTeeth, missingTeeth, wheelAt);
   const int64_t dataBytes = 8 * n * p + 8 * n * m;
   if (dataBytes > std::numeric_limits<int32_t>::max() - kHeaderBytes) return std::nullopt;
 
@@ -64,6 +61,13 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   }
   PutFrames(at, 2 * n * m, kLow);
   return image;
+}
+
+int64_t HalfToothFrames(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
+  // Three truncating divisions in this order; each truncation shows in the signal.
+  const int64_t q1 = kNominalRate / (2 * (int64_t{availableTeeth} + missingTeeth));
+  const int64_t q2 = q1 / 32;
+  return q2 / wheelAt;
 }
 
 std::optional<WaveImage> BuildWaveImage(const WheelConfig& config) {
