@@ -30,6 +30,8 @@ class SdlAudioDevice final : public AudioDevice {
   }
 
   bool Open() {
+    // SIGINT and SIGTERM belong to the program (quit_signals.h), not to SDL's event queue.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     initialised_ = true;
     SDL_AudioSpec want{};

@@ -1,6 +1,7 @@
 #include "signal/loop_resampler.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "signal/wave_reader.h"
 
@@ -33,6 +34,7 @@ LoopResampler::LoopResampler(int32_t deviceRate)
 void LoopResampler::Rewind() {
   position_ = 0;
   carry_ = 0;
+  revolutions_ = 0;
 }
 
 void LoopResampler::Retune(int32_t rate) {
@@ -69,7 +71,10 @@ void LoopResampler::Advance(uint64_t loopLength) {
     ++span;
   }
   position_ += span;
-  if (position_ >= loopLength) position_ %= loopLength;  // gapless: the loop simply goes on
+  if (position_ >= loopLength) {  // gapless: the loop simply goes on
+    revolutions_ += position_ / loopLength;
+    position_ %= loopLength;
+  }
 }
 
 void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved) {
@@ -81,6 +86,10 @@ void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& r
   if (position_ >= loopLength) position_ %= loopLength;  // a shorter sound than before
   const size_t frames = interleaved.size() / 2;
   for (size_t i = 0; i < frames; ++i) {
+    if (Ended()) {
+      std::fill(interleaved.begin() + static_cast<std::ptrdiff_t>(2 * i), interleaved.end(), int16_t{0});
+      return;
+    }
     const int32_t now = rate.load(std::memory_order_relaxed);
     if (now != rate_) Retune(now);
     const int16_t left = LevelAt(sound);
