@@ -23,8 +23,9 @@ std::string Bar(double progress) {
   const auto filled = static_cast<int>(std::floor(share * kBarWidth));
   char percent[8];
   std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(std::floor(share * 100.0)));
-  return "  [" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kBarWidth - filled), '.') +
-         "] " + percent;
+  const std::string done(static_cast<size_t>(filled), '#');
+  const std::string left(static_cast<size_t>(kBarWidth - filled), '.');
+  return "  [" + done + left + "] " + percent;
 }
 
 }  // namespace

@@ -37,8 +37,9 @@ class LoopResampler {
   void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved);
   // The position within the loop, in source frames × 2^32.
   uint64_t Position() const { return position_; }
-  // Whole revolutions (passes over the loop's end) since the first frame after Rewind.
-  uint64_t Revolutions() const { return revolutions_; }
+  // Whole revolutions (passes over the loop's end) since the first frame after Rewind; at
+  // most the end's count, though a step longer than the loop may pass the end more than once.
+  uint64_t Revolutions() const { return Ended() ? endAfter_ : revolutions_; }
   // Render gives silence from the first frame at which `count` whole revolutions are
   // complete; 0 never ends. Kept across Rewind, which starts the count again.
   void EndAfter(uint64_t count) { endAfter_ = count; }

@@ -243,11 +243,12 @@ TEST_F(PlayTest, ControlChangesTheRateAtTheNextBufferAndCountsRevolutions) {
               static_cast<std::ptrdiff_t>(start + change) - static_cast<std::ptrdiff_t>(after));
 }
 
-// A ramp takes the batch runner's 100 ms ticks and ends on its target.
+// A ramp takes the batch runner's 100 ms ticks and rounding, and ends on its target even
+// where its five ticks stop short of it.
 TEST_F(PlayTest, ControlRampTicksToItsTarget) {
   auto play = Play({"--control", "--rpm", "2000"}, "device.raw");
   AwaitFrames("device.raw", 4800);
-  play->Send("ramp 5000 500\n");
+  play->Send("ramp 5000 550\n");
   ASSERT_EQ(play->ReadLine(), "ok");
   AwaitFrames("device.raw", 48000);
   play->Send("quit\n");
@@ -256,10 +257,11 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
   const std::vector<int16_t> left = Played("device.raw");
   const size_t start = FirstSound(left);
   const std::vector<double> edges = RisingEdges(left, start, SilenceFrom(left, start));
-  // Each tick's RPM, 600 apart, is held for a run of teeth (a tooth is 28 image frames).
+  // Each tick's RPM, 545.45 further and then made even, is held for a run of teeth (a tooth
+  // is 28 image frames).
   std::vector<double> held;
   for (size_t i = 1; i < edges.size(); ++i) held.push_back(28.0 * kDeviceRate / (edges[i] - edges[i - 1]) / 11.2);
-  for (const double rpm : {2000.0, 2600.0, 3200.0, 3800.0, 4400.0, 5000.0}) {
+  for (const double rpm : {2000.0, 2546.0, 3090.0, 3636.0, 4182.0, 4728.0, 5000.0}) {
     const auto near = [rpm](double seen) { return std::abs(seen - rpm) < rpm * 0.005; };
     EXPECT_GE(std::count_if(held.begin(), held.end(), near), 20) << rpm;
   }
