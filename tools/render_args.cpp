@@ -11,8 +11,6 @@
 namespace vm::render {
 namespace {
 
-constexpr double kMaxSeconds = 10000.0;
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool ReadDegrees(const std::string& text, int64_t minimum, int64_t maximum, int64_t& value) {
@@ -84,13 +82,15 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
   return true;
 }
 
-bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error) {
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
+                 double maximum) {
   const std::string text = options.Value(name);
   const char* end = text.data() + text.size();
   double parsed = 0;
   const auto [stop, failure] = std::from_chars(text.data(), end, parsed, std::chars_format::fixed);
-  if (text.empty() || failure != std::errc() || stop != end || !(parsed > 0.0) || parsed > kMaxSeconds) {
-    error = std::string(name) + ": expected seconds above 0 and up to 10000, got " + Quoted(text);
+  if (text.empty() || failure != std::errc() || stop != end || !(parsed > 0.0) || parsed > maximum) {
+    error = std::string(name) + ": expected seconds above 0 and up to " +
+            std::to_string(static_cast<int64_t>(maximum)) + ", got " + Quoted(text);
     return false;
   }
   seconds = parsed;

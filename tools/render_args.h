@@ -44,7 +44,9 @@ bool MentionsOption(const std::vector<std::string>& args, std::string_view name)
 bool RequireOptions(const Options& options, std::initializer_list<std::string_view> names, std::string& error);
 bool ReadInteger(const Options& options, std::string_view name, int64_t minimum, int64_t maximum, int64_t& value,
                  std::string& error);
-bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error);
+// Up to `maximum` whole seconds.
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
+                 double maximum = 10000.0);
 // --teeth, --missing, --position camshaft|crankshaft.
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
 // --exact-speed and --cam ANGLE[:WIDTH] (crankshaft degrees, 0..719 and 1..360; without a

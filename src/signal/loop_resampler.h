@@ -57,6 +57,13 @@ class LoopResampler {
               std::span<int16_t> interleaved);
   // The position within the loop, in source frames × 2^32.
   uint64_t Position() const { return position_; }
+  // Whole revolutions (passes over the loop's end) since the first frame after Rewind; at
+  // most the end's count, though a step longer than the loop may pass the end more than once.
+  uint64_t Revolutions() const { return Ended() ? endAfter_ : revolutions_; }
+  // Render gives silence from the first frame at which `count` whole revolutions are
+  // complete; 0 never ends. Kept across Rewind, which starts the count again.
+  void EndAfter(uint64_t count) { endAfter_ = count; }
+  bool Ended() const { return endAfter_ != 0 && revolutions_ >= endAfter_; }
 
  private:
   void Retune(int64_t numerator, int64_t denominator);
@@ -72,6 +79,8 @@ class LoopResampler {
   double scale_ = 0;          // 1 / (2 × step²), step in frames
   uint64_t carry_ = 0;        // remainders gathered so far, below divisor_
   uint64_t position_ = 0;
+  uint64_t revolutions_ = 0;
+  uint64_t endAfter_ = 0;     // 0: no end
 };
 
 }  // namespace vm

@@ -21,6 +21,11 @@ struct SoundOutput::Impl {
   bool playing = false;
   std::atomic<int32_t> rate{0};
   std::atomic<uint64_t> exactRate{0};  // while not 0 it rules over `rate`
+  // Published by the audio thread after each buffer, so the main thread reads them without
+  // the device lock.
+  std::atomic<uint64_t> revolutions{0};
+  std::atomic<bool> ended{false};
+  std::atomic<uint64_t> renderedBuffers{0};
 
   static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate) {
     auto* self = static_cast<Impl*>(context);
@@ -29,9 +34,17 @@ struct SoundOutput::Impl {
     if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
     if (self->sound && self->playing && self->resampler) {
       self->resampler->Render(*self->sound, self->rate, self->exactRate, out);
+      self->Publish();
     } else {
       std::fill(out.begin(), out.end(), int16_t{0});
     }
+    self->renderedBuffers.fetch_add(1, std::memory_order_release);
+  }
+
+  // Audio thread, or the main thread under the device lock.
+  void Publish() {
+    revolutions.store(resampler->Revolutions(), std::memory_order_relaxed);
+    ended.store(resampler->Ended(), std::memory_order_relaxed);
   }
 
   template <typename Change>
@@ -44,6 +57,7 @@ struct SoundOutput::Impl {
   void Rewind(bool play) {
     Locked([&] {
       resampler->Rewind();
+      Publish();
       playing = play;
     });
     device->SetActive(play);  // silent for a while, the device may rest
@@ -77,6 +91,7 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
     fresh.swap(impl_->sound);
     impl_->playing = false;
     impl_->resampler->Rewind();
+    impl_->Publish();
     impl_->rate.store(impl_->sound->NominalRate(), std::memory_order_relaxed);
     impl_->exactRate.store(0, std::memory_order_relaxed);
   });
@@ -114,6 +129,32 @@ void SoundOutput::Stop() {
 bool SoundOutput::HasSound() const { return impl_->sound != nullptr; }
 
 bool SoundOutput::IsPlaying() const { return impl_->playing; }
+
+bool SoundOutput::Pause() {
+  if (!impl_->sound) return false;
+  impl_->Locked([&] { impl_->playing = false; });
+  return true;
+}
+
+bool SoundOutput::Resume() {
+  if (!impl_->sound) return false;
+  impl_->Locked([&] { impl_->playing = true; });
+  return true;
+}
+
+void SoundOutput::EndAfterRevolutions(uint64_t count) {
+  if (!impl_->device) return;
+  impl_->Locked([&] {
+    impl_->resampler->EndAfter(count);
+    impl_->Publish();
+  });
+}
+
+uint64_t SoundOutput::Revolutions() const { return impl_->revolutions.load(std::memory_order_relaxed); }
+
+bool SoundOutput::Ended() const { return impl_->ended.load(std::memory_order_relaxed); }
+
+uint64_t SoundOutput::RenderedBuffers() const { return impl_->renderedBuffers.load(std::memory_order_acquire); }
 
 void SoundOutput::Close() {
   if (!impl_->device) return;

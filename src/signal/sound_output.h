@@ -31,6 +31,21 @@ class SoundOutput {
   bool IsPlaying() const;
   void Close();
 
+  // For a player without a window. Pause silences the sound and keeps its position; Resume
+  // plays on from there (from the first frame after Load, PlayLooped or Stop, which rewind).
+  bool Pause();
+  bool Resume();
+  // Silence from the first frame at which `count` whole revolutions of the sound are
+  // complete, counted from the first frame after the last rewind; 0 never ends.
+  void EndAfterRevolutions(uint64_t count);
+  // Whole revolutions handed to the device since the last rewind, and whether the end set
+  // above has been reached; both as of the device's last buffer.
+  uint64_t Revolutions() const;
+  bool Ended() const;
+  // How many buffers the device has asked for: two more after a change mean that the
+  // buffer holding it has gone out to the device.
+  uint64_t RenderedBuffers() const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -1,0 +1,333 @@
+// velomira-play itself, on SDL's disk driver: what it hands the device, how it answers a
+// script, and how it ends.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "child_process.h"
+#include "played_stream.h"
+
+namespace vm::test {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using Args = std::vector<std::string>;
+
+class PlayTest : public ::testing::Test {
+ protected:
+  PlayTest() : dir_((fs::temp_directory_path() / "velomira-play-XXXXXX").string()) {
+    if (::mkdtemp(dir_.data()) == nullptr) std::abort();
+  }
+  ~PlayTest() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
+
+  // velomira-play with the device stream written to `device`; `fast` runs the disk driver
+  // about ten times faster than a sound card.
+  std::unique_ptr<ChildProcess> Play(const Args& args, const std::string& device, bool fast = false,
+                                     bool terminal = false) const {
+    auto child = std::make_unique<ChildProcess>(
+        VELOMIRA_PLAY, args,
+        std::map<std::string, std::string>{{"SDL_AUDIODRIVER", "disk"},
+                                           {"SDL_DISKAUDIOFILE", Path(device)},
+                                           {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
+        terminal);
+    EXPECT_TRUE(child->Started());
+    return child;
+  }
+
+  std::vector<int16_t> Played(const std::string& device) const { return LeftChannel(ReadFileBytes(Path(device))); }
+  size_t WrittenFrames(const std::string& device) const {
+    std::error_code error;
+    const auto bytes = fs::file_size(Path(device), error);
+    return error ? 0 : static_cast<size_t>(bytes) / 4;
+  }
+  // Waits until the device has taken `frames` more frames than now.
+  void AwaitFrames(const std::string& device, size_t frames) const {
+    const size_t until = WrittenFrames(device) + frames;
+    for (int i = 0; i < 2000 && WrittenFrames(device) < until; ++i) std::this_thread::sleep_for(milliseconds(5));
+  }
+
+ private:
+  std::string dir_;
+};
+
+struct Wheel {
+  int teeth;
+  int missing;
+  const char* position;
+  int rpm;
+};
+
+Args WheelArgs(const Wheel& wheel) {
+  return {"--teeth", std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
+          wheel.position};
+}
+
+WaveImage ImageOf(const Wheel& wheel) {
+  return *BuildWaveImage(wheel.teeth, wheel.missing, std::string(wheel.position) == "camshaft" ? Camshaft : Crankshaft);
+}
+
+// Exactly K whole revolutions from the first frame of the image, then silence: the stream is
+// the conversion's own up to the frame where revolution K ends, and nothing after it.
+TEST_F(PlayTest, RevolutionsPlaysExactlyKWholeRevolutionsThenSilence) {
+  const Wheel wheels[] = {{35, 1, "crankshaft", 9000}, {58, 2, "crankshaft", 6000}, {46, 2, "camshaft", 12000}};
+  const uint64_t counts[] = {1, 7, 1000};
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const Wheel& wheel : wheels) {
+    for (const uint64_t k : counts) {
+      Args args = WheelArgs(wheel);
+      args.insert(args.end(), {"--rpm", std::to_string(wheel.rpm), "--revolutions", std::to_string(k)});
+      runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
+    }
+  }
+  size_t run = 0;
+  for (const Wheel& wheel : wheels) {
+    for (const uint64_t k : counts) {
+      SCOPED_TRACE(std::to_string(wheel.teeth) + "+" + std::to_string(wheel.missing) + " " + wheel.position +
+                   ", K = " + std::to_string(k));
+      ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
+      const std::vector<int16_t> left = Played(std::to_string(run++) + ".raw");
+      const WaveImage image = ImageOf(wheel);
+      const uint64_t imageFrames = ReadWaveImage(image)->FrameCount();
+      const auto rate = static_cast<uint64_t>(PlaybackRate(wheel.rpm));
+      // Output frame n stands at n × rate / deviceRate image frames: the first frame at K
+      // revolutions is the first silent one.
+      const uint64_t frames = (k * imageFrames * kDeviceRate + rate - 1) / rate;
+      const size_t start = FirstSound(left);
+      ASSERT_GT(left.size(), start + frames);
+      StreamModel model(image);
+      EXPECT_TRUE(std::equal(left.begin() + static_cast<std::ptrdiff_t>(start),
+                             left.begin() + static_cast<std::ptrdiff_t>(start + frames),
+                             model.Left(static_cast<int32_t>(rate), frames).begin()));
+      EXPECT_EQ(model.Revolutions(), k);
+      EXPECT_TRUE(std::all_of(left.begin() + static_cast<std::ptrdiff_t>(start + frames), left.end(),
+                              [](int16_t level) { return level == 0; }));
+      EXPECT_EQ(RisingEdges(left, start, start + frames).size(), k * static_cast<uint64_t>(wheel.teeth));
+    }
+  }
+}
+
+// An odd RPM, not held to the window's even steps, at exactly its playback rate; nothing
+// on standard output when it is not a terminal.
+TEST_F(PlayTest, RpmWithSecondsPlaysTheExactRateForThatLong) {
+  const Wheel wheel{58, 2, "crankshaft", 4567};
+  Args args = WheelArgs(wheel);
+  args.insert(args.end(), {"--rpm", "4567", "--seconds", "1.5"});
+  auto play = Play(args, "device.raw");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  EXPECT_EQ(play->Output(), "");
+  EXPECT_EQ(play->Errors().find("velomira-play:"), std::string::npos) << play->Errors();
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const size_t end = SilenceFrom(left, start);
+  // The disk driver's clock runs up to about 7 % fast against the real one.
+  EXPECT_NEAR(static_cast<double>(end - start) / kDeviceRate, 1.5, 0.15);
+  StreamModel model(ImageOf(wheel));
+  const std::vector<int16_t> expected = model.Left(PlaybackRate(4567), end - start);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), left.begin() + static_cast<std::ptrdiff_t>(start)));
+}
+
+TEST_F(PlayTest, StatusLineOnlyOnATerminal) {
+  auto play = Play({"--rpm", "3000", "--seconds", "0.6"}, "device.raw", false, true);
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  const std::string& shown = play->Output();
+  EXPECT_NE(shown.find("\r3000 rpm  "), std::string::npos) << shown;
+  EXPECT_NE(shown.find(" rev  0:00."), std::string::npos) << shown;
+  EXPECT_EQ(shown.back(), '\n') << shown;
+  EXPECT_EQ(shown.find('%'), std::string::npos) << "a bar without a batch: " << shown;
+}
+
+// The runner's steps on the real clock against velomira-render's ideal clock: per 100 ms,
+// the RPM played is one the ideal run has within one tick of that time. The disk driver's
+// clock is not the real one, so the run's length in frames is scaled to the ideal one.
+TEST_F(PlayTest, BatchFollowsTheRenderedRunWithinOneTick) {
+  Write("cycle.rbt",
+        "; ramp up, hold, past the slider's top, ramp down\r\n"
+        "1000|1000|4000\r\n500|4000|\r\n300|20000|\r\n800|4000|2000\r\n");
+  constexpr size_t kSlots = 26;          // 2600 ms
+  constexpr double kToothFrames = 28;    // the default wheel, 46 + 2 on the camshaft
+  ChildProcess render(VELOMIRA_RENDER, {"--batch", Path("cycle.rbt"), "--out", Path("ideal.wav")}, {});
+  auto play = Play({"--batch", Path("cycle.rbt")}, "device.raw");
+  ASSERT_EQ(render.Wait(), 0) << render.Errors();
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  const std::vector<int16_t> ideal = LeftChannel(ReadFileBytes(Path("ideal.wav")), 44);
+  ASSERT_EQ(ideal.size(), kSlots * kDeviceRate / 10);
+  const std::vector<double> wanted = RpmPerSlot(ideal, 0, ideal.size(), kSlots, kToothFrames);
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const size_t end = SilenceFrom(left, start);
+  EXPECT_NEAR(static_cast<double>(end - start) / static_cast<double>(ideal.size()), 1.0, 0.1);
+  const std::vector<double> played = RpmPerSlot(left, start, end, kSlots, kToothFrames);
+  for (size_t i = 0; i < kSlots; ++i) {
+    const auto from = wanted.begin() + static_cast<std::ptrdiff_t>(i == 0 ? 0 : i - 1);
+    const auto to = wanted.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, kSlots));
+    const double low = *std::min_element(from, to), high = *std::max_element(from, to);
+    EXPECT_GE(played[i], low * 0.98) << "slot " << i;
+    EXPECT_LE(played[i], high * 1.02) << "slot " << i;
+  }
+  EXPECT_NEAR(wanted[16], 15000, 30) << "the slider's top";
+}
+
+// Stream frames that hold what was rendered before a change but not yet written: the
+// standard library's file buffer and the disk driver's buffer, at up to 2048 frames each.
+constexpr size_t kUnwrittenFrames = 3 * 2048;
+
+// rpm, stop, start and bad lines through standard input. The stream is the conversion's own
+// at 3000 RPM, switching to 6000 RPM at one frame written between the command and its
+// answer, then silence with the position kept, then the wheel on from there.
+TEST_F(PlayTest, ControlChangesTheRateAtTheNextBufferAndCountsRevolutions) {
+  const Wheel wheel{58, 2, "crankshaft", 0};
+  Args args = WheelArgs(wheel);
+  args.push_back("--control");
+  auto play = Play(args, "device.raw");
+  auto ask = [&](const std::string& line) {
+    play->Send(line + "\n");
+    return play->ReadLine();
+  };
+  ASSERT_EQ(ask("start"), "error: start: no speed yet; send rpm R first");
+  ASSERT_EQ(ask("rpm 3000"), "ok");
+  AwaitFrames("device.raw", 12000);
+  const size_t before = WrittenFrames("device.raw");
+  ASSERT_EQ(ask("rpm 6000"), "ok");
+  const size_t after = WrittenFrames("device.raw");
+  for (const char* bad : {"rpm", "rpm 0", "fly", "ramp 4000", "", "stop now"})
+    EXPECT_EQ(ask(bad).rfind("error: ", 0), 0u) << bad;
+  AwaitFrames("device.raw", 12000);
+  ASSERT_EQ(ask("stop"), "ok");
+  AwaitFrames("device.raw", 4800);
+  const std::string counted = ask("revolutions");
+  ASSERT_EQ(ask("start"), "ok");
+  AwaitFrames("device.raw", 4800);
+  ASSERT_EQ(ask("quit"), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const size_t stop = SilenceFrom(left, start);
+  const size_t resume = FirstSound(left, stop);
+  const size_t end = SilenceFrom(left, resume);
+  ASSERT_LT(end, left.size());
+  const WaveImage image = ImageOf(wheel);
+  // The first frame unlike the stream at 3000 RPM alone; the change can only lie a few
+  // frames before it, where the level is flat at either rate.
+  const std::vector<int16_t> slow = StreamModel(image).Left(PlaybackRate(3000), stop - start);
+  const size_t differs = static_cast<size_t>(
+      std::mismatch(slow.begin(), slow.end(), left.begin() + static_cast<std::ptrdiff_t>(start)).first - slow.begin());
+  size_t change = differs;
+  for (; change + 64 > differs && change > 0; --change) {
+    StreamModel model(image);
+    std::vector<int16_t> expected = model.Left(PlaybackRate(3000), change);
+    const std::vector<int16_t> fast = model.Left(PlaybackRate(6000), stop - start - change);
+    expected.insert(expected.end(), fast.begin(), fast.end());
+    if (!std::equal(expected.begin(), expected.end(), left.begin() + static_cast<std::ptrdiff_t>(start))) continue;
+    EXPECT_EQ(counted, "ok " + std::to_string(model.Revolutions()));
+    const std::vector<int16_t> resumed = model.Left(PlaybackRate(6000), end - resume);
+    EXPECT_TRUE(std::equal(resumed.begin(), resumed.end(), left.begin() + static_cast<std::ptrdiff_t>(resume)))
+        << "start goes on from the position kept";
+    break;
+  }
+  ASSERT_NE(change + 64, differs) << "no single change from 3000 to 6000 RPM gives the stream";
+  EXPECT_GE(start + change, before);
+  EXPECT_LE(start + change, after + kUnwrittenFrames);
+  std::printf("[ figures  ] rpm 6000 took effect %td frames after the stream's end when answered\n",
+              static_cast<std::ptrdiff_t>(start + change) - static_cast<std::ptrdiff_t>(after));
+}
+
+// A ramp takes the batch runner's 100 ms ticks and rounding, and ends on its target even
+// where its five ticks stop short of it.
+TEST_F(PlayTest, ControlRampTicksToItsTarget) {
+  auto play = Play({"--control", "--rpm", "2000"}, "device.raw");
+  AwaitFrames("device.raw", 4800);
+  play->Send("ramp 5000 550\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  AwaitFrames("device.raw", 48000);
+  play->Send("quit\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const std::vector<double> edges = RisingEdges(left, start, SilenceFrom(left, start));
+  // Each tick's RPM, 545.45 further and then made even, is held for a run of teeth (a tooth
+  // is 28 image frames).
+  std::vector<double> held;
+  for (size_t i = 1; i < edges.size(); ++i) held.push_back(28.0 * kDeviceRate / (edges[i] - edges[i - 1]) / 11.2);
+  for (const double rpm : {2000.0, 2546.0, 3090.0, 3636.0, 4182.0, 4728.0, 5000.0}) {
+    const auto near = [rpm](double seen) { return std::abs(seen - rpm) < rpm * 0.005; };
+    EXPECT_GE(std::count_if(held.begin(), held.end(), near), 20) << rpm;
+  }
+  EXPECT_NEAR(held.back(), 5000, 25);
+}
+
+struct BadCase {
+  Args args;
+  std::string message;  // how the one line starts
+};
+
+// Nothing reaches the device: the disk driver's file is never made.
+TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
+  Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
+  Write("bad.cfg", "[General]\r\nAvailableTeeth = -1\r\n");
+  fs::create_directory(Path("folder"));
+  const BadCase cases[] = {
+      {{}, "velomira-play: usage: velomira-play "},
+      {{"--rpm", "0"}, "velomira-play: --rpm: expected a whole number from 1 to 300000, got \"0\""},
+      {{"--batch", Path("missing.rbt")}, "velomira-play: --batch: cannot read "},
+      {{"--batch", Path("folder")}, "velomira-play: --batch: cannot read "},
+      {{"--batch", Path("empty.rbt")}, "velomira-play: --batch: " + Path("empty.rbt") + " holds no steps"},
+      {{"--config", Path("missing.cfg"), "--rpm", "1000"}, "velomira-play: --config: cannot read "},
+      {{"--config", Path("folder"), "--rpm", "1000"}, "velomira-play: --config: cannot read "},
+      {{"--config", Path("bad.cfg"), "--rpm", "1000"}, "velomira-play: --config: " + Path("bad.cfg") +
+                                                         ": no wave image for -1 teeth and 2 missing"},
+      {{"--teeth", "0", "--missing", "0", "--position", "camshaft", "--rpm", "1000"},
+       "velomira-play: --teeth/--missing: no wave image for 0 teeth and 0 missing"},
+  };
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const BadCase& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
+  for (size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].message);
+    EXPECT_EQ(runs[i]->Wait(), 2);
+    const std::string& error = runs[i]->Errors();
+    EXPECT_EQ(error.rfind(cases[i].message, 0), 0u) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_EQ(runs[i]->Output(), "");
+    EXPECT_FALSE(fs::exists(Path("device" + std::to_string(i) + ".raw")));
+  }
+}
+
+TEST_F(PlayTest, NoSoundDeviceGivesExitCodeOne) {
+  ChildProcess play(VELOMIRA_PLAY, {"--rpm", "3000"}, {{"SDL_AUDIODRIVER", "no-such-driver"}});
+  EXPECT_EQ(play.Wait(), 1);
+  EXPECT_EQ(play.Errors(), "velomira-play: cannot open the sound device\n");
+}
+
+// Measured from the signal to the end of the process: it ends at once, with silence.
+TEST_F(PlayTest, QuitSignalsEndWithSilenceAndCodeZeroWithin200Ms) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    auto play = Play({"--rpm", "3000"}, "device.raw");
+    AwaitFrames("device.raw", 9600);
+    ASSERT_NE(FirstSound(Played("device.raw")), Played("device.raw").size()) << "not playing yet";
+    const auto sent = std::chrono::steady_clock::now();
+    play->Signal(signal);
+    EXPECT_EQ(play->Wait(), 0) << play->Errors();
+    const auto took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - sent);
+    EXPECT_LT(took.count(), 200);
+    std::printf("[ figures  ] %s: ended after %lld ms\n", strsignal(signal), static_cast<long long>(took.count()));
+    const std::vector<int16_t> left = Played("device.raw");
+    EXPECT_LT(SilenceFrom(left, FirstSound(left)), left.size()) << "no silence at the end";
+    fs::remove(Path("device.raw"));
+  }
+}
+
+}  // namespace
+}  // namespace vm::test
