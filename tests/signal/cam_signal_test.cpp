@@ -147,7 +147,7 @@ TEST(CamSignal, TheImageIsTheWheelOverOneCycleBesideAPulseWithoutMean) {
       high += right > 0;
     }
     EXPECT_EQ(sum, 0) << w.teeth;
-    // One tooth period by default: 2 N frames, N being a quarter... of the tooth.
+    // One tooth period by default: 2 N frames, N being half of it.
     EXPECT_EQ(high, 2 * static_cast<size_t>(HalfToothFrames(w.teeth, w.missing, w.at))) << w.teeth;
     EXPECT_EQ(std::string(image.begin() + 36, image.begin() + 40), "data");
     EXPECT_EQ(image[40] | image[41] << 8 | image[42] << 16, static_cast<int>(4 * frames));
