@@ -35,7 +35,7 @@ LoopResampler::LoopResampler(int32_t deviceRate)
 void LoopResampler::SetDeviceRate(int32_t deviceRate) {
   deviceRate_ = std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate);
   carry_ = 0;
-  Retune(rate_);
+  Retune(numerator_, denominator_);
 }
 
 void LoopResampler::Rewind() {
