@@ -62,6 +62,7 @@ home=""
 cleanup() {
   dpkg-query -W velomira >/dev/null 2>&1 && DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq velomira >/dev/null
   [ -n "$home" ] && rm -rf "$home/portable" "$home/.config/velomira"
+  rm -f /usr/bin/velomira.ini
   [ "$made_user" = 1 ] && userdel -r "$USER_NAME" 2>/dev/null
   rm -rf "$work"
 }
@@ -86,22 +87,27 @@ cat > "$work/session.sh" <<'EOF'
 pid=$!
 win="$(timeout 30 xdotool search --sync --onlyvisible --name '^Velomira V' | head -n 1)"
 if [ -z "$win" ]; then echo "no window" >&2; kill "$pid"; exit 1; fi
-sleep 0.5
+# File opens its menu, a second window of the program; Up then selects its last item.
 xdotool mousemove --window "$win" 15 10 click 1
-sleep 0.5
+for _ in $(seq 1 100); do
+  [ "$(xdotool search --onlyvisible --class velomira | wc -l)" -ge 2 ] && break
+  sleep 0.1
+done
 xdotool key Up Return
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "File > Exit did not end it" >&2; kill -9 "$pid"; fi
 wait "$pid"
 EOF
 chmod 755 "$work" "$work/session.sh"
-start_as_user() {
+# start USER HOME PROGRAM: one session as USER with that home, in a clean environment.
+start() {
   local status=0
-  runuser -u "$USER_NAME" -- env -i HOME="$home" USER="$USER_NAME" PATH=/usr/bin:/bin LANG=C.UTF-8 \
-    SDL_AUDIODRIVER=dummy xvfb-run -a "$work/session.sh" "$1" > "$work/session.log" 2>&1 || status=$?
+  runuser -u "$1" -- env -i HOME="$2" USER="$1" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    SDL_AUDIODRIVER=dummy xvfb-run -a "$work/session.sh" "$3" > "$work/session.log" 2>&1 || status=$?
   grep -v 'XDG_RUNTIME_DIR' "$work/session.log" || true
-  [ "$status" = 0 ] || fail "$1 did not end normally (exit code $status)"
+  [ "$status" = 0 ] || fail "$3 did not end normally (exit code $status)"
 }
+start_as_user() { start "$USER_NAME" "$home" "$1"; }
 same_bytes() { cmp -s "$1" "$2" || fail "$3"; }
 
 config="$home/.config/velomira/velomira.ini"
@@ -138,4 +144,9 @@ start_as_user "$fixed/velomira"
 [ ! -e "$config" ] || fail "a writable settings file beside the program was passed over for $config"
 same_bytes "$fixed/velomira.ini" "$work/changed.ini" "the settings file beside the program changed"
 echo "writable settings file in a folder the user may not write: used"
+# Root may write in /usr/bin, but an installed program keeps root's settings in root's folder.
+start root "$work/root-home" /usr/bin/velomira
+same_bytes "$work/root-home/.config/velomira/velomira.ini" "$work/default.ini" "root's settings are not in its folder"
+[ ! -e /usr/bin/velomira.ini ] || fail "the installed program wrote /usr/bin/velomira.ini"
+echo "root: settings in its own folder, none in /usr/bin"
 echo "== package test passed"

@@ -22,6 +22,11 @@ std::string ReplaceEveryExe(std::string path) {
 
 std::string UserSettingsFolder() { return UserConfigFolder(kProgram); }
 
+// /usr holds programs and data that only the package manager changes, never anyone's settings:
+// a program there (the package's /usr/bin, or /usr/local/bin of `cmake --install`) is an
+// installed one even for root, who may write there.
+bool Installed(const std::string& exePath) { return exePath.rfind("/usr/", 0) == 0; }
+
 }  // namespace
 
 std::string SettingsPath(const std::string& exePath) {
@@ -32,7 +37,7 @@ std::string SettingsPath(const std::string& exePath) {
 std::string SettingsLocation(const std::string& exePath) {
   const std::string beside = SettingsPath(exePath);
   const std::string folder = UserSettingsFolder();
-  if (CanTakeFile(beside) || folder.empty()) return beside;
+  if ((!Installed(exePath) && CanTakeFile(beside)) || folder.empty()) return beside;
   return folder + "/" + kProgram + ".ini";
 }
 

@@ -13,8 +13,9 @@ namespace vm {
 std::string SettingsPath(const std::string& exePath);
 
 // Where the settings file is read and written, decided once at start: SettingsPath when that
-// place can take the file (it exists and may be written, or its folder takes new files),
-// otherwise "velomira.ini" in the user's configuration folder. Creates nothing.
+// place can take the file (it exists and may be written, or its folder takes new files) and
+// the program is not installed under /usr, otherwise "velomira.ini" in the user's configuration
+// folder. Creates nothing.
 std::string SettingsLocation(const std::string& exePath);
 
 // Makes the folder of a settings file in the user's configuration folder before the first

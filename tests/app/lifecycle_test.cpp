@@ -56,7 +56,8 @@ TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
 // Where the executable's place takes no settings file (an installed program; here a folder
 // that does not exist, or a folder in the file's place), the settings live in the user's
 // configuration folder, made for that user at the first save, and the next start reads them.
-// A place that can take the file keeps it, even through a link that names no file yet.
+// A place that can take the file keeps it, even through a link that names no file yet; under
+// /usr no place does, even for root.
 TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
   const std::string configHome = dir.filePath("home-config").toStdString();
   const char* saved = std::getenv("XDG_CONFIG_HOME");
@@ -67,6 +68,7 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
   namespace fs = std::filesystem;
   const struct { const char* name; std::string exe; bool user; } cases[] = {
       {"a missing folder", folder + "/missing/velomira", true},
+      {"an installed program", "/usr/bin/velomira", true},
       {"a folder in the file's place", folder + "/dir-beside/velomira", true},
       {"a dangling link", folder + "/link-beside/velomira", false},
       {"a writable folder", folder + "/plain/velomira", false},
@@ -80,7 +82,8 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
     fs::remove_all(configHome);
     exePath = c.exe;
     StartApp();
-    EXPECT_EQ(app->settingsPath(), c.user ? userFile : exePath + ".ini");
+    // Stops here when wrong, so that a failure never writes beside an installed program.
+    ASSERT_EQ(app->settingsPath(), c.user ? userFile : exePath + ".ini");
     if (!c.user) continue;
     EXPECT_FALSE(fs::exists(configHome)) << "nothing is made before the first save";
     Menu(NameItem);
