@@ -1,3 +1,3 @@
 # Gaps and delays of the tone through a real PulseAudio server (bench/pulse_gaps.sh).
 add_executable(velomira_pulse_gaps ${CMAKE_CURRENT_LIST_DIR}/pulse_gaps.cpp)
-target_link_libraries(velomira_pulse_gaps PRIVATE vm_signal vm_audio velomira_pulse_support SDL2::SDL2)
+target_link_libraries(velomira_pulse_gaps PRIVATE vm_signal vm_audio vm_files velomira_pulse_support SDL2::SDL2)
