@@ -1,9 +1,9 @@
 // The tone through a real PulseAudio server (scripts/pulse.sh starts a private one): what
 // reaches each sink, recorded from its monitor, is the wheel at the exact rate with no
 // server resampling it, and a tone outlives a restart of the server and the loss of its
-// sink. Gaps depend on the
-// machine's load, so they are not counted here (bench/pulse_gaps.sh does). Skipped when no
-// server answers, unless VELOMIRA_PULSE_REQUIRED is set (scripts/test sets it).
+// sink. Gaps depend on the machine's load, so they are not counted here (bench/pulse_gaps.sh
+// does). Skipped when no server answers, unless VELOMIRA_PULSE_REQUIRED is set (scripts/test
+// sets it).
 
 #include <gtest/gtest.h>
 
