@@ -25,9 +25,10 @@ constexpr auto kRetryPeriod = std::chrono::milliseconds(500);
 constexpr auto kRateCheckPeriod = std::chrono::milliseconds(500);
 
 // Frames a buffer for a device rate: 32 ms, in whole blocks of 64 frames. SDL's PulseAudio
-// driver asks the server for one buffer of latency; measured through a real server
-// (bench/pulse_gaps.sh), 32 ms plays with far fewer gaps under load than 11 or 21 ms, while
-// an RPM change is still heard within 60 ms, which 43 ms is not.
+// driver asks the server for one buffer of latency, so the buffer trades gaps for delay.
+// Through a real server on a loaded machine (bench/pulse_gaps.sh), 32 ms had a third of the
+// gaps of 11 ms and half those of 21 ms, and an RPM change was heard within 52 ms; 43 ms
+// halved the gaps again but took up to 70 ms.
 int32_t BufferFramesFor(int32_t rate) {
   const int32_t blocks = (rate * 32 / 1000 + 32) / 64;
   return std::max(blocks, 1) * 64;
