@@ -21,11 +21,14 @@ constexpr const char* kName = "Velomira";  // the stream's name in the desktop's
 // How often the device is looked at, and how often one that will not open is tried again.
 constexpr auto kWatchPeriod = std::chrono::milliseconds(100);
 constexpr auto kRetryPeriod = std::chrono::milliseconds(500);
+// How often the default output's rate is compared with the device's.
+constexpr auto kRateCheckPeriod = std::chrono::milliseconds(500);
 
 // Frames a buffer for a device rate: 32 ms, in whole blocks of 64 frames. SDL's PulseAudio
-// driver asks the server for one buffer of latency; measured through a real server
-// (bench/pulse_gaps.sh), 32 ms plays with far fewer gaps under load than 11 or 21 ms, while
-// an RPM change is still heard within 60 ms, which 43 ms is not.
+// driver asks the server for one buffer of latency, so the buffer trades gaps for delay.
+// Through a real server on a loaded machine (bench/pulse_gaps.sh), 32 ms had a third of the
+// gaps of 11 ms and half those of 21 ms, and an RPM change was heard within 52 ms; 43 ms
+// halved the gaps again but took up to 70 ms.
 int32_t BufferFramesFor(int32_t rate) {
   const int32_t blocks = (rate * 32 / 1000 + 32) / 64;
   return std::max(blocks, 1) * 64;
@@ -41,12 +44,11 @@ void SetHints() {
   SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kName);
 }
 
-// The rate of the default output, where the driver can tell it.
-int DefaultRate() {
+// The rate of the default output, or 0 where the driver cannot tell it.
+int ReportedRate() {
   SDL_AudioSpec spec{};
-  if (SDL_GetDefaultAudioInfo(nullptr, &spec, 0) != 0) return kFallbackRate;
-  if (spec.freq < kMinRate || spec.freq > kMaxRate) return kFallbackRate;
-  return spec.freq;
+  if (SDL_GetDefaultAudioInfo(nullptr, &spec, 0) != 0) return 0;
+  return spec.freq >= kMinRate && spec.freq <= kMaxRate ? spec.freq : 0;
 }
 
 class SdlAudioDevice final : public AudioDevice {
@@ -115,9 +117,20 @@ class SdlAudioDevice final : public AudioDevice {
   }
 
   void Look(bool wanted) {
-    if (device_ != 0 && (!wanted || SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED)) CloseStream();
+    if (device_ != 0 && (!wanted || Lost())) CloseStream();
     if (device_ != 0 || !wanted || Clock::now() < nextTry_) return;
     if (!OpenStream()) nextTry_ = Clock::now() + kRetryPeriod;
+  }
+
+  // The device stopped, or the default output now runs at another rate than the one the
+  // device was opened at: a sound server moves a stream to the new default when the old one
+  // goes away, and would then resample it. Either way the default is opened anew.
+  bool Lost() {
+    if (SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) return true;
+    if (Clock::now() < nextRateCheck_) return false;
+    nextRateCheck_ = Clock::now() + kRateCheckPeriod;
+    const int rate = ReportedRate();
+    return rate != 0 && rate != openedRate_;
   }
 
   // Starts SDL's audio anew each time, so that a restarted sound server is connected again
@@ -131,8 +144,9 @@ class SdlAudioDevice final : public AudioDevice {
     if (started != 0) return false;
     initialised_ = true;
     if (const char* driver = SDL_GetCurrentAudioDriver(); driver_.empty() && driver != nullptr) driver_ = driver;
+    openedRate_ = ReportedRate();
     SDL_AudioSpec want{};
-    want.freq = DefaultRate();
+    want.freq = openedRate_ != 0 ? openedRate_ : kFallbackRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = static_cast<Uint16>(options_.framesPerBuffer > 0 ? options_.framesPerBuffer : BufferFramesFor(want.freq));
@@ -179,6 +193,8 @@ class SdlAudioDevice final : public AudioDevice {
   bool initialised_ = false;
   std::string driver_;
   Clock::time_point nextTry_{};
+  Clock::time_point nextRateCheck_{};
+  int openedRate_ = 0;  // the default output's rate when the device opened; 0 if not told
 };
 
 }  // namespace
