@@ -32,8 +32,7 @@ constexpr int32_t kSliderMaximum = 7500;
 constexpr Ms kStatusEvery{250};
 constexpr Ms kEndPoll{10};
 constexpr Ms kIdlePoll{250};
-// Silence needs two more device buffers to reach the device; a stuck device is not waited
-// for longer than this.
+// A stuck device is not waited for longer than this for its silent buffers.
 constexpr Ms kDrainBound{150};
 // A natural end also waits until a sound server has played what it holds (the window's
 // output is heard about 60 ms after it is rendered), so the last revolution is not cut.
@@ -288,10 +287,13 @@ void Player::ShowStatus(bool last) {
 void Player::Finish() {
   RetireRunner();
   ShowStatus(true);
-  const uint64_t buffers = sound_.RenderedBuffers();
   sound_.Pause();
+  // Counted after the pause, every buffer is silent. A quick end waits for one of them, so
+  // the device gets silence before it closes; a natural end lets it go on to the device,
+  // then waits until a sound server has played what it holds.
+  const uint64_t silent = sound_.RenderedBuffers() + (end_ == End::Natural ? 2 : 1);
   const auto bound = Clock::now() + kDrainBound;
-  while (sound_.RenderedBuffers() < buffers + 2 && Clock::now() < bound) std::this_thread::sleep_for(Ms(1));
+  while (sound_.RenderedBuffers() < silent && Clock::now() < bound) std::this_thread::sleep_for(Ms(1));
   if (end_ == End::Natural) std::this_thread::sleep_for(kServerLatency);
 }
 

@@ -1,6 +1,7 @@
 #include "played_stream.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 
@@ -68,9 +69,9 @@ std::vector<double> RpmPerSlot(const std::vector<int16_t>& left, size_t from, si
 StreamModel::StreamModel(const WaveImage& image) : sound_(*ReadWaveImage(image)) {}
 
 std::vector<int16_t> StreamModel::Left(int32_t rate, uint64_t frames) {
-  rate_.store(rate);
+  const std::atomic<int32_t> held{rate};
   std::vector<int16_t> stereo(2 * frames);
-  resampler_.Render(sound_, rate_, stereo);
+  resampler_.Render(sound_, held, stereo);
   std::vector<int16_t> left(frames);
   for (size_t i = 0; i < frames; ++i) left[i] = stereo[2 * i];
   return left;

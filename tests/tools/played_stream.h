@@ -2,7 +2,6 @@
 // What velomira-play handed the device, as SDL's disk driver wrote it, and the stream the
 // sound output is expected to give, from the same rate conversion.
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,7 +31,8 @@ std::vector<double> RisingEdges(const std::vector<int16_t>& left, size_t from, s
 std::vector<double> RpmPerSlot(const std::vector<int16_t>& left, size_t from, size_t to, size_t slots,
                                double toothFrames);
 
-// The sound output's stream for one wheel from its first frame on, continued call by call.
+// The sound output's stream for one wheel from its first frame on, continued call by call;
+// a copy goes on from where the original stands.
 class StreamModel {
  public:
   explicit StreamModel(const WaveImage& image);
@@ -42,7 +42,6 @@ class StreamModel {
  private:
   LoopSound sound_;
   LoopResampler resampler_{kDeviceRate};
-  std::atomic<int32_t> rate_{0};
 };
 
 }  // namespace vm::test
