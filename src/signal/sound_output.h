@@ -20,6 +20,7 @@ class SoundOutput {
   bool SetRate(int32_t framesPerSecond);
   bool PlayLooped();
   void Stop();
+  void Unload();                                 // releases the sound: silent until a Load
   bool HasSound() const;
   bool IsPlaying() const;
   void Close();
