@@ -50,14 +50,21 @@ void ToneControl::StopTone() {
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");
-  // A typed RPM left pending must not start the sound while the button reads "Start".
+  // A typed RPM left pending must not start the sound while the button reads "Start"; the
+  // field then shows the RPM the next "Start" plays, not a number that was never applied.
   toolkit_.SetEnabled(SetButton, false);
+  toolkit_.SetText(RpmCombo, FormatDecimal(int64_t{2} * toolkit_.State(RpmSlider)));
 }
 
-// A wheel the builder refuses gives no image: the sound loaded before, if any, stays.
+// A wheel the builder refuses, or whose image the output cannot play, leaves no sound: the
+// tone stays silent rather than play an earlier wheel the window no longer shows.
 void ToneControl::LoadCurrentWheel() {
-  std::optional<WaveImage> image = BuildSignalImage(config_);
-  if (image && sound_.Load(*image)) loaded_ = config_;
+  const std::optional<WaveImage> image = BuildSignalImage(config_);
+  if (image && sound_.Load(*image)) {
+    loaded_ = config_;
+  } else {
+    sound_.Unload();
+  }
 }
 
 // Without the exact speed, exactly the rate PlaybackRate gives, as always.

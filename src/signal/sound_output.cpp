@@ -126,6 +126,15 @@ void SoundOutput::Stop() {
   if (impl_->sound) impl_->Rewind(false);
 }
 
+void SoundOutput::Unload() {
+  if (!impl_->device || !impl_->sound) return;
+  std::unique_ptr<const LoopSound> old;
+  impl_->Locked([&] {
+    old.swap(impl_->sound);
+    impl_->playing = false;
+  });
+}  // `old` is freed here, off the audio thread
+
 bool SoundOutput::HasSound() const { return impl_->sound != nullptr; }
 
 bool SoundOutput::IsPlaying() const { return impl_->playing; }

@@ -27,6 +27,7 @@ class SoundOutput {
   bool SetExactRate(int64_t numerator, int64_t denominator);
   bool PlayLooped();
   void Stop();
+  void Unload();                                 // releases the sound: silent until a Load
   bool HasSound() const;
   bool IsPlaying() const;
   void Close();
