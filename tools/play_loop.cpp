@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "app/ids.h"
+#include "app/parse_integer.h"
 #include "batch/ideal_run.h"
 #include "batch/runner_thread.h"
-#include "app/parse_integer.h"
 #include "play_control.h"
 #include "play_mailbox.h"
 #include "play_status.h"

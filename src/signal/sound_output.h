@@ -43,8 +43,8 @@ class SoundOutput {
   // above has been reached; both as of the device's last buffer.
   uint64_t Revolutions() const;
   bool Ended() const;
-  // How many buffers the device has asked for: two more after a change mean that the
-  // buffer holding it has gone out to the device.
+  // How many buffers the device has asked for. Counted after a change, one more means a
+  // buffer rendered with it; the next one, that this buffer has gone out to the device.
   uint64_t RenderedBuffers() const;
 
  private:

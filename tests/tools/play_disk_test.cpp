@@ -113,12 +113,9 @@ TEST_F(PlayTest, RevolutionsPlaysExactlyKWholeRevolutionsThenSilence) {
       const size_t start = FirstSound(left);
       ASSERT_GT(left.size(), start + frames);
       StreamModel model(image);
-      EXPECT_TRUE(std::equal(left.begin() + static_cast<std::ptrdiff_t>(start),
-                             left.begin() + static_cast<std::ptrdiff_t>(start + frames),
-                             model.Left(static_cast<int32_t>(rate), frames).begin()));
+      EXPECT_TRUE(PlayedAt(left, start, model.Left(static_cast<int32_t>(rate), frames)));
       EXPECT_EQ(model.Revolutions(), k);
-      EXPECT_TRUE(std::all_of(left.begin() + static_cast<std::ptrdiff_t>(start + frames), left.end(),
-                              [](int16_t level) { return level == 0; }));
+      EXPECT_TRUE(Silent(left, start + frames));
       EXPECT_EQ(RisingEdges(left, start, start + frames).size(), k * static_cast<uint64_t>(wheel.teeth));
     }
   }
@@ -141,7 +138,7 @@ TEST_F(PlayTest, RpmWithSecondsPlaysTheExactRateForThatLong) {
   EXPECT_NEAR(static_cast<double>(end - start) / kDeviceRate, 1.5, 0.15);
   StreamModel model(ImageOf(wheel));
   const std::vector<int16_t> expected = model.Left(PlaybackRate(4567), end - start);
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), left.begin() + static_cast<std::ptrdiff_t>(start)));
+  EXPECT_TRUE(PlayedAt(left, start, expected));
 }
 
 TEST_F(PlayTest, StatusLineOnlyOnATerminal) {
@@ -256,8 +253,7 @@ constexpr size_t kUnwrittenFrames = 3 * 2048;
 bool GoesOn(const StreamModel& model, const std::vector<int16_t>& left, size_t stop, size_t resume, size_t end) {
   for (size_t late = 0; late < 3; ++late) {
     StreamModel after = model;
-    const std::vector<int16_t> before = after.Left(PlaybackRate(6000), late);
-    if (!std::all_of(before.begin(), before.end(), [](int16_t level) { return level == 0; })) break;
+    if (!Silent(after.Left(PlaybackRate(6000), late))) break;
     const std::vector<int16_t> expected = after.Left(PlaybackRate(6000), end - resume + 3);
     for (size_t early = 0; early < 3 && resume - early > stop; ++early)
       if (std::equal(left.begin() + static_cast<std::ptrdiff_t>(resume - early),
@@ -314,7 +310,7 @@ TEST_F(PlayTest, ControlChangesTheRateAtTheNextBufferAndCountsRevolutions) {
     std::vector<int16_t> expected = model.Left(PlaybackRate(3000), change);
     const std::vector<int16_t> fast = model.Left(PlaybackRate(6000), stop - start - change);
     expected.insert(expected.end(), fast.begin(), fast.end());
-    if (!std::equal(expected.begin(), expected.end(), left.begin() + static_cast<std::ptrdiff_t>(start))) continue;
+    if (!PlayedAt(left, start, expected)) continue;
     EXPECT_EQ(counted, "ok " + std::to_string(model.Revolutions()));
     EXPECT_TRUE(GoesOn(model, left, stop, resume, end)) << "start goes on from the position kept";
     break;

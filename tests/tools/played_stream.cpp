@@ -21,6 +21,16 @@ std::vector<int16_t> LeftChannel(const std::string& bytes, size_t skip) {
   return left;
 }
 
+bool PlayedAt(const std::vector<int16_t>& left, size_t at, const std::vector<int16_t>& expected) {
+  return at <= left.size() && left.size() - at >= expected.size() &&
+         std::equal(expected.begin(), expected.end(), left.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+bool Silent(const std::vector<int16_t>& frames, size_t from) {
+  return std::all_of(frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())), frames.end(),
+                     [](int16_t level) { return level == 0; });
+}
+
 size_t FirstSound(const std::vector<int16_t>& left, size_t from) {
   while (from < left.size() && left[from] == 0) ++from;
   return from;

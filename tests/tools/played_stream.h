@@ -18,6 +18,10 @@ inline constexpr int32_t kDeviceRate = 48000;  // what the output asks for; the 
 std::vector<int16_t> LeftChannel(const std::string& bytes, size_t skip = 0);
 std::string ReadFileBytes(const std::string& path);
 
+// Whether `expected` stands in `left` from frame `at` on, and whether all of `frames` is silent.
+bool PlayedAt(const std::vector<int16_t>& left, size_t at, const std::vector<int16_t>& expected);
+bool Silent(const std::vector<int16_t>& frames, size_t from = 0);
+
 // The first frame at or after `from` that is not silent; left.size() when none is.
 size_t FirstSound(const std::vector<int16_t>& left, size_t from = 0);
 // The first frame at or after `from` that starts `run` silent frames, or a silence that
