@@ -76,12 +76,12 @@ std::vector<double> RpmPerSlot(const std::vector<int16_t>& left, size_t from, si
   return rpm;
 }
 
-StreamModel::StreamModel(const WaveImage& image) : sound_(*ReadWaveImage(image)) {}
+StreamModel::StreamModel(const WaveImage& image) : sound_(std::make_shared<const LoopSound>(*ReadWaveImage(image))) {}
 
 std::vector<int16_t> StreamModel::Left(int32_t rate, uint64_t frames) {
   const std::atomic<int32_t> held{rate};
   std::vector<int16_t> stereo(2 * frames);
-  resampler_.Render(sound_, held, stereo);
+  resampler_.Render(*sound_, held, stereo);
   std::vector<int16_t> left(frames);
   for (size_t i = 0; i < frames; ++i) left[i] = stereo[2 * i];
   return left;

@@ -3,6 +3,7 @@
 // sound output is expected to give, from the same rate conversion.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ class StreamModel {
   uint64_t Revolutions() const { return resampler_.Revolutions(); }
 
  private:
-  LoopSound sound_;
+  std::shared_ptr<const LoopSound> sound_;  // shared by copies: only the position is their own
   LoopResampler resampler_{kDeviceRate};
 };
 
