@@ -90,11 +90,13 @@ std::optional<PlayArgs> ParsePlayArgs(const std::vector<std::string>& args, std:
   if (play.help) return play;
   const auto options = Options::Parse(pairs,
                                       {"--teeth", "--missing", "--position", "--config", "--rpm", "--batch", "--loop",
-                                       "--revolutions", "--seconds"},
+                                       "--revolutions", "--seconds", "--exact-speed", "--cam"},
                                       error);
   if (!options || !ReadPlayWheel(*options, play, error) || !CheckCombination(*options, play.control, error) ||
-      !ReadAmounts(*options, play, error))
+      !ReadAmounts(*options, play, error) || !render::ReadSignalOptions(*options, play.signal, error))
     return std::nullopt;
+  play.exactSpeedGiven = options->Has("--exact-speed");
+  play.camGiven = options->Has("--cam");
   return play;
 }
 

@@ -19,6 +19,7 @@ inline constexpr double kMaxSeconds = 1e7;
 
 inline constexpr const char* kUsage =
     "usage: velomira-play [--teeth P --missing M --position camshaft|crankshaft | --config FILE.cfg] "
+    "[--exact-speed] [--cam ANGLE[:WIDTH]] "
     "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R]) [--revolutions K | --seconds S]";
 
 struct PlayArgs {
@@ -30,6 +31,9 @@ struct PlayArgs {
   uint64_t revolutions = 0;   // --revolutions; 0 when not given
   double seconds = 0;         // --seconds; 0 when not given
   bool control = false;       // --control
+  SignalOptions signal;       // --exact-speed and --cam, over those of a --config file
+  bool exactSpeedGiven = false;
+  bool camGiven = false;
   bool help = false;          // --help
 };
 

@@ -3,6 +3,7 @@
 #include "batch/batch_file_io.h"
 #include "config/wheel_config_file.h"
 #include "platform/atomic_file.h"
+#include "signal/cam_signal.h"
 #include "signal/wave_reader.h"
 
 namespace vm::play {
@@ -29,7 +30,7 @@ bool ReadRows(const std::string& path, std::vector<BatchRow>& rows, std::string&
 }
 
 bool BuildImage(const PlayArgs& args, const WheelConfig& wheel, WaveImage& image, std::string& error) {
-  auto built = BuildWaveImage(wheel);
+  auto built = BuildSignalImage(wheel);
   if (built && ReadWaveImage(*built)) {
     image = std::move(*built);
     return true;
@@ -40,11 +41,31 @@ bool BuildImage(const PlayArgs& args, const WheelConfig& wheel, WaveImage& image
   return false;
 }
 
+// The command line's signal options rule over those of a config file.
+void TakeSignalOptions(const PlayArgs& args, SignalOptions& signal) {
+  if (args.exactSpeedGiven) signal.exactSpeed = true;
+  if (!args.camGiven) return;
+  signal.cam = true;
+  signal.camAngle = args.signal.camAngle;
+  signal.camWidth = args.signal.camWidth;
+}
+
+// The output ends after whole images; a crankshaft wheel with the cam signal has two
+// revolutions in one.
+bool WholeImages(const PlayArgs& args, const WheelConfig& wheel, std::string& error) {
+  const auto perImage = static_cast<uint64_t>(CrankRevolutionsPerImage(wheel));
+  if (args.revolutions % perImage == 0) return true;
+  error = "--revolutions: a crankshaft wheel with the cam signal turns in engine cycles of two revolutions; give an even count";
+  return false;
+}
+
 }  // namespace
 
 bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
   inputs.wheel = args.wheel;
   if (!args.configPath.empty() && !ReadConfig(args.configPath, inputs.wheel, error)) return false;
+  TakeSignalOptions(args, inputs.wheel.Signal);
+  if (!WholeImages(args, inputs.wheel, error)) return false;
   if (!args.batchPath.empty() && !ReadRows(args.batchPath, inputs.rows, error)) return false;
   return BuildImage(args, inputs.wheel, inputs.image, error);
 }

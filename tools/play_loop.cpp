@@ -17,6 +17,8 @@
 #include "play_control.h"
 #include "play_mailbox.h"
 #include "play_status.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 
@@ -52,6 +54,7 @@ class Player {
 
  private:
   void SetSpeed(int64_t rpm);
+  uint64_t RevolutionsPerImage() const { return static_cast<uint64_t>(CrankRevolutionsPerImage(inputs_.wheel)); }
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
   void LaunchBatchStep();
@@ -99,7 +102,7 @@ int Player::Run() {
     std::fprintf(stderr, "velomira-play: cannot load the wheel's sound\n");
     return 1;
   }
-  if (args_.revolutions != 0) sound_.EndAfterRevolutions(args_.revolutions);
+  if (args_.revolutions != 0) sound_.EndAfterRevolutions(args_.revolutions / RevolutionsPerImage());
   start_ = Clock::now();
   nextStatus_ = start_;
   if (args_.rpm != 0) SetSpeed(args_.rpm);
@@ -116,7 +119,12 @@ int Player::Run() {
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
 void Player::SetSpeed(int64_t rpm) {
   rpm_ = rpm;
-  sound_.SetRate(PlaybackRate(static_cast<int32_t>(rpm)));
+  const RateFraction rate = SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm));
+  if (rate.denominator == 1) {
+    sound_.SetRate(static_cast<int32_t>(rate.numerator));
+  } else {
+    sound_.SetExactRate(rate.numerator, rate.denominator);
+  }
   sound_.Resume();
 }
 
@@ -222,7 +230,7 @@ void Player::Execute(std::string_view text) {
       sound_.Resume();
       return Answer("ok");
     case Command::Revolutions:
-      return Answer("ok " + std::to_string(sound_.Revolutions()));
+      return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
     case Command::Quit:
       Answer("ok");
       end_ = End::Quick;
@@ -275,7 +283,7 @@ void Player::ShowStatus(bool last) {
   nextStatus_ = now + kStatusEvery;
   StatusFigures figures;
   figures.rpm = rpm_;
-  figures.revolutions = sound_.Revolutions();
+  figures.revolutions = sound_.Revolutions() * RevolutionsPerImage();
   figures.seconds = std::chrono::duration<double>(now - start_).count();
   if (!inputs_.rows.empty()) {
     const double runMs = static_cast<double>(IdealRunLength(inputs_.rows, args_.passes));

@@ -142,12 +142,14 @@ bool SoundOutput::IsPlaying() const { return impl_->playing; }
 bool SoundOutput::Pause() {
   if (!impl_->sound) return false;
   impl_->Locked([&] { impl_->playing = false; });
+  impl_->device->SetActive(false);  // silent for a while, the device may rest
   return true;
 }
 
 bool SoundOutput::Resume() {
   if (!impl_->sound) return false;
   impl_->Locked([&] { impl_->playing = true; });
+  impl_->device->SetActive(true);
   return true;
 }
 

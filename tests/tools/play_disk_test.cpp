@@ -121,6 +121,30 @@ TEST_F(PlayTest, RevolutionsPlaysExactlyKWholeRevolutionsThenSilence) {
   }
 }
 
+// The signal options: with the exact speed, K revolutions of a crankshaft wheel last exactly
+// K × 60 / RPM seconds, also when the cam signal makes its image two revolutions long.
+TEST_F(PlayTest, SignalOptionsTurnTheWheelAtTheShownRpm) {
+  const Wheel wheel{58, 2, "crankshaft", 6000};
+  const char* cams[] = {nullptr, "90"};
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const char* cam : cams) {
+    Args args = WheelArgs(wheel);
+    args.insert(args.end(), {"--rpm", "6000", "--revolutions", "4", "--exact-speed"});
+    if (cam != nullptr) args.insert(args.end(), {"--cam", cam});
+    runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
+  }
+  for (size_t run = 0; run < runs.size(); ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
+    const std::vector<int16_t> left = Played(std::to_string(run) + ".raw");
+    const size_t start = FirstSound(left);
+    const size_t end = SilenceFrom(left, start);
+    EXPECT_EQ(RisingEdges(left, start, end).size(), 4u * 58u);
+    // 4 revolutions at 6000 RPM on 48000 frames a second: 1920 frames.
+    EXPECT_NEAR(static_cast<double>(end - start), 1920.0, 2.0);
+  }
+}
+
 // An odd RPM, not held to the window's even steps, at exactly its playback rate; nothing
 // on standard output when it is not a terminal.
 TEST_F(PlayTest, RpmWithSecondsPlaysTheExactRateForThatLong) {
@@ -372,6 +396,10 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
                                                          ": no wave image for -1 teeth and 2 missing"},
       {{"--teeth", "0", "--missing", "0", "--position", "camshaft", "--rpm", "1000"},
        "velomira-play: --teeth/--missing: no wave image for 0 teeth and 0 missing"},
+      {{"--teeth", "58", "--missing", "2", "--position", "crankshaft", "--cam", "90", "--rpm", "1000",
+        "--revolutions", "3"},
+       "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
+      {{"--cam", "720", "--rpm", "1000"}, "velomira-play: --cam: expected ANGLE (0 to 719)"},
   };
   std::vector<std::unique_ptr<ChildProcess>> runs;
   for (const BadCase& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
