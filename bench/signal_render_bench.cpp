@@ -1,19 +1,18 @@
-// Cost of the rate conversion per output frame, in device-sized buffers.
+// Cost of the rate conversion per output frame, in device-sized buffers: the wheel alone,
+// and the wheel beside a cam signal (the right channel then converted on its own).
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <vector>
 
+#include "signal/cam_signal.h"
 #include "signal/loop_resampler.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
 
 namespace {
 
-void RenderFrames(benchmark::State& state) {
-  const auto rpm = static_cast<int32_t>(state.range(0));
-  const auto teeth = static_cast<int32_t>(state.range(1));
-  const vm::WaveImage image = *vm::BuildWaveImage(teeth, teeth > 40 ? 2 : 1, vm::Crankshaft);
+void Render(benchmark::State& state, const vm::WaveImage& image, int32_t rpm) {
   const vm::LoopSound sound(*vm::ReadWaveImage(image));
   vm::LoopResampler resampler(48000);
   std::atomic<int32_t> rate{vm::PlaybackRate(rpm)};
@@ -27,7 +26,24 @@ void RenderFrames(benchmark::State& state) {
   state.counters["s_per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+vm::WheelConfig Wheel(int32_t teeth, bool cam) {
+  vm::WheelConfig wheel{"bench", teeth, teeth > 40 ? 2 : 1, vm::Crankshaft, {}};
+  wheel.Signal.cam = cam;
+  return wheel;
+}
+
+void RenderFrames(benchmark::State& state) {
+  const auto teeth = static_cast<int32_t>(state.range(1));
+  Render(state, *vm::BuildSignalImage(Wheel(teeth, false)), static_cast<int32_t>(state.range(0)));
+}
+
+void RenderCamFrames(benchmark::State& state) {
+  const auto teeth = static_cast<int32_t>(state.range(1));
+  Render(state, *vm::BuildSignalImage(Wheel(teeth, true)), static_cast<int32_t>(state.range(0)));
+}
+
 BENCHMARK(RenderFrames)->ArgNames({"rpm", "teeth"})->Args({1000, 58})->Args({6000, 58})->Args({15000, 58})->Args({15000, 35});
+BENCHMARK(RenderCamFrames)->ArgNames({"rpm", "teeth"})->Args({1000, 58})->Args({15000, 58});
 
 }  // namespace
 

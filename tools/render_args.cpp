@@ -11,29 +11,43 @@
 namespace vm::render {
 namespace {
 
-constexpr double kMaxSeconds = 10000.0;
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+bool ReadDegrees(const std::string& text, int64_t minimum, int64_t maximum, int64_t& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, failure] = std::from_chars(text.data(), end, value);
+  return !text.empty() && failure == std::errc() && stop == end && value >= minimum && value <= maximum;
+}
+
 }  // namespace
+
+bool IsFlag(std::string_view name) { return name == "--exact-speed"; }
+
+bool MentionsOption(const std::vector<std::string>& args, std::string_view name) {
+  for (size_t i = 0; i < args.size(); i += IsFlag(args[i]) ? 1 : 2)
+    if (args[i] == name) return true;
+  return false;
+}
 
 std::optional<Options> Options::Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
                                       std::string& error) {
   Options options;
-  for (size_t i = 0; i < args.size(); i += 2) {
+  for (size_t i = 0; i < args.size();) {
     const std::string& name = args[i];
     if (std::find(known.begin(), known.end(), name) == known.end()) {
       error = Quoted(name) + ": unknown option here";
       return std::nullopt;
     }
-    if (i + 1 >= args.size()) {
+    const bool flag = IsFlag(name);  // takes no value
+    if (!flag && i + 1 >= args.size()) {
       error = name + ": needs a value";
       return std::nullopt;
     }
-    if (!options.values_.emplace(name, args[i + 1]).second) {
+    if (!options.values_.emplace(name, flag ? std::string() : args[i + 1]).second) {
       error = name + ": given twice";
       return std::nullopt;
     }
+    i += flag ? 1 : 2;
   }
   return options;
 }
@@ -68,13 +82,15 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
   return true;
 }
 
-bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error) {
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
+                 double maximum) {
   const std::string text = options.Value(name);
   const char* end = text.data() + text.size();
   double parsed = 0;
   const auto [stop, failure] = std::from_chars(text.data(), end, parsed, std::chars_format::fixed);
-  if (text.empty() || failure != std::errc() || stop != end || !(parsed > 0.0) || parsed > kMaxSeconds) {
-    error = std::string(name) + ": expected seconds above 0 and up to 10000, got " + Quoted(text);
+  if (text.empty() || failure != std::errc() || stop != end || !(parsed > 0.0) || parsed > maximum) {
+    error = std::string(name) + ": expected seconds above 0 and up to " +
+            std::to_string(static_cast<int64_t>(maximum)) + ", got " + Quoted(text);
     return false;
   }
   seconds = parsed;
@@ -102,6 +118,25 @@ bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
 
 std::optional<WaveImage> BuildWaveImage(const WheelConfig& config) {
   return vm::BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+}
+
+bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::string& error) {
+  signal = SignalOptions{};
+  signal.exactSpeed = options.Has("--exact-speed");
+  if (!options.Has("--cam")) return true;
+  const std::string text = options.Value("--cam");
+  const size_t colon = text.find(':');
+  int64_t angle = 0;
+  int64_t width = 0;
+  if (!ReadDegrees(text.substr(0, colon), 0, kCamAngleMax, angle) ||
+      (colon != std::string::npos && !ReadDegrees(text.substr(colon + 1), 1, kCamWidthMax, width))) {
+    error = "--cam: expected ANGLE (0 to 719) or ANGLE:WIDTH (width 1 to 360), got " + Quoted(text);
+    return false;
+  }
+  signal.cam = true;
+  signal.camAngle = static_cast<int32_t>(angle);
+  signal.camWidth = static_cast<int32_t>(width);
+  return true;
 }
 
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error) {

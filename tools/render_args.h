@@ -1,6 +1,7 @@
 #pragma once
-// Command-line pieces shared by the modes of velomira-render: "--name value" options,
-// strict numbers, the wheel, the device rate, and the one-line failure message.
+// Command-line pieces shared by the modes of velomira-render: "--name value" options and
+// "--flag" options, strict numbers, the wheel and its signal options, the device rate, and
+// the one-line failure message.
 
 #include <cstdint>
 #include <initializer_list>
@@ -21,8 +22,9 @@ inline constexpr int32_t kDefaultDeviceRate = 48000;
 
 class Options {
  public:
-  // Every argument a "--name value" pair with a name from `known`. An unknown or repeated
-  // name, or a name without a value, fails with a message naming it.
+  // Every argument a "--name value" pair with a name from `known`, or a flag from `known`
+  // (IsFlag) standing alone. An unknown or repeated name, or a name without a value, fails
+  // with a message naming it.
   static std::optional<Options> Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
                                       std::string& error);
   bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
@@ -35,14 +37,24 @@ class Options {
 
 // Each fails with a message naming the option when it is missing (where required), not a
 // number, or out of range.
+// Options that take no value: "--exact-speed".
+bool IsFlag(std::string_view name);
+// Whether `name` stands as an option name in `args` (a value that looks like one does not).
+bool MentionsOption(const std::vector<std::string>& args, std::string_view name);
+
 bool RequireOptions(const Options& options, std::initializer_list<std::string_view> names, std::string& error);
 bool ReadInteger(const Options& options, std::string_view name, int64_t minimum, int64_t maximum, int64_t& value,
                  std::string& error);
-bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error);
+// Up to `maximum` whole seconds.
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
+                 double maximum = 10000.0);
 // --teeth, --missing, --position camshaft|crankshaft.
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
 // The wave image of the wheel that ReadWheel read.
 std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
+// --exact-speed and --cam ANGLE[:WIDTH] (crankshaft degrees, 0..719 and 1..360; without a
+// width, one tooth period); all off when not given.
+bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::string& error);
 // --device-rate, 48000 when not given.
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
 

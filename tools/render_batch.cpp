@@ -1,5 +1,5 @@
 // velomira-render --batch FILE.rbt [--teeth P --missing M --position camshaft|crankshaft]
-//     [--loop N] [--device-rate HZ] --out FILE.wav
+//     [--exact-speed] [--cam ANGLE[:WIDTH]] [--loop N] [--device-rate HZ] --out FILE.wav
 // The sound of a batch run as the card receives it: the runner's ramp and ticks on an ideal
 // clock (every tick exactly 100 ms apart), the slider's range, the RPM's playback rate,
 // from the first step's start to the end of the last pass, where the run stops the sound.
@@ -13,6 +13,8 @@
 #include "batch/ideal_run.h"
 #include "batch/rpm_slider.h"
 #include "render_args.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
@@ -26,16 +28,20 @@ constexpr uint64_t kMaxRunMs = 6ull * 3600 * 1000;
 // The output frame at which a moment of the run falls, counted from the start.
 uint64_t FrameAt(uint64_t ms, int32_t deviceRate) { return ms * static_cast<uint64_t>(deviceRate) / 1000; }
 
-std::vector<RateSegment> RateSegments(const IdealRun& run, int32_t deviceRate) {
+std::vector<RateSegment> RateSegments(const IdealRun& run, const WheelConfig& wheel, int32_t deviceRate) {
   std::vector<RateSegment> segments;
   for (size_t i = 0; i < run.moves.size(); ++i) {
     const uint64_t end = i + 1 < run.moves.size() ? run.moves[i + 1].atMs : run.lengthMs;
     const uint64_t frames = FrameAt(end, deviceRate) - FrameAt(run.moves[i].atMs, deviceRate);
     const int32_t position = std::clamp(run.moves[i].position, kRpmSliderMinimum, kRpmSliderMaximum);
-    const int32_t rate = PlaybackRate(static_cast<int32_t>(RpmOfSliderPosition(position)));
+    // Within the slider's range the numerator stays far below 2^31.
+    const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(RpmOfSliderPosition(position)));
+    const auto numerator = static_cast<int32_t>(rate.numerator);
+    const auto denominator = static_cast<int32_t>(rate.denominator);
     if (frames == 0) continue;
-    if (!segments.empty() && segments.back().rate == rate) segments.back().frames += frames;
-    else segments.push_back({rate, frames});
+    if (!segments.empty() && segments.back().rate == numerator && segments.back().denominator == denominator)
+      segments.back().frames += frames;
+    else segments.push_back({numerator, frames, denominator});
   }
   return segments;
 }
@@ -51,11 +57,15 @@ bool ReadBatchWheel(const Options& options, WheelConfig& wheel, std::string& err
 int RenderBatchCommand(const std::vector<std::string>& args) {
   std::string error;
   const auto options =
-      Options::Parse(args, {"--batch", "--teeth", "--missing", "--position", "--loop", "--device-rate", "--out"}, error);
+      Options::Parse(args,
+                     {"--batch", "--teeth", "--missing", "--position", "--exact-speed", "--cam", "--loop", "--device-rate",
+                      "--out"},
+                     error);
   WheelConfig wheel;
   int64_t passes = 1;
   int32_t deviceRate = 0;
   if (!options || !RequireOptions(*options, {"--batch", "--out"}, error) || !ReadBatchWheel(*options, wheel, error) ||
+      !ReadSignalOptions(*options, wheel.Signal, error) ||
       (options->Has("--loop") && !ReadInteger(*options, "--loop", 1, 1000000, passes, error)) ||
       !ReadDeviceRate(*options, deviceRate, error))
     return Fail(error);
@@ -65,9 +75,9 @@ int RenderBatchCommand(const std::vector<std::string>& args) {
   if (rows->empty()) return Fail("--batch: " + batchPath + " holds no steps", kFailed);
   if (IdealRunLength(*rows, static_cast<uint64_t>(passes)) > kMaxRunMs)
     return Fail("--batch: the run lasts longer than 6 hours, too long for one WAV file");
-  const auto image = BuildWaveImage(wheel);
+  const auto image = BuildSignalImage(wheel);
   if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: no wave image for this wheel");
-  const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), deviceRate);
+  const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), wheel, deviceRate);
   if (segments.empty()) return Fail("--batch: the run is shorter than one output frame", kFailed);
   const std::string out = options->Value("--out");
   if (!RenderScheduleToWav(out, *image, deviceRate, segments, error)) return Fail("--out: " + out + ": " + error, kFailed);

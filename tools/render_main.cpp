@@ -1,14 +1,15 @@
 // velomira-render: the wheel's signal without a sound card.
-//   --teeth P --missing M --position camshaft|crankshaft --image FILE
+//   --teeth P --missing M --position camshaft|crankshaft [--cam ANGLE[:WIDTH]] --image FILE
 //       the wave image of the wheel, byte for byte as the program builds it
 //   --teeth P --missing M --position camshaft|crankshaft --rpm R --seconds S
-//       [--device-rate HZ] --out FILE
+//       [--exact-speed] [--cam ANGLE[:WIDTH]] [--device-rate HZ] --out FILE
 //       what the sound card is handed after the tone starts at R, as a 16-bit stereo WAV
 //   --batch FILE.rbt ...
 //       a batch run (render_batch.cpp)
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,8 @@
 #include "render_args.h"
 #include "platform/atomic_file.h"
 #include "render_batch.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
@@ -24,12 +27,12 @@ namespace vm::render {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velomira-render --teeth P --missing M --position camshaft|crankshaft "
-    "(--image FILE | --rpm R --seconds S [--device-rate HZ] --out FILE | --batch FILE.rbt ...)";
+    "usage: velomira-render --teeth P --missing M --position camshaft|crankshaft [--cam ANGLE[:WIDTH]] "
+    "(--image FILE | --rpm R --seconds S [--exact-speed] [--device-rate HZ] --out FILE | --batch FILE.rbt ...)";
 constexpr int64_t kMaxRpm = 300000;
 
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
-  auto built = BuildWaveImage(wheel);
+  auto built = BuildSignalImage(wheel);
   if (!built) {
     error = "--teeth/--missing: no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
             std::to_string(wheel.MissingTeeth) + " missing";
@@ -41,10 +44,12 @@ bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) 
 
 int WriteImage(const std::vector<std::string>& args) {
   std::string error;
-  const auto options = Options::Parse(args, {"--teeth", "--missing", "--position", "--image"}, error);
+  const auto options = Options::Parse(args, {"--teeth", "--missing", "--position", "--cam", "--image"}, error);
   WheelConfig wheel;
   WaveImage image;
-  if (!options || !ReadWheel(*options, wheel, error) || !BuildImage(wheel, image, error)) return Fail(error);
+  if (!options || !ReadWheel(*options, wheel, error) || !ReadSignalOptions(*options, wheel.Signal, error) ||
+      !BuildImage(wheel, image, error))
+    return Fail(error);
   const std::string path = options->Value("--image");
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
   if (!ReplaceFile(path, bytes)) return Fail("--image: cannot write " + path, kFailed);
@@ -54,30 +59,30 @@ int WriteImage(const std::vector<std::string>& args) {
 int WriteRendering(const std::vector<std::string>& args) {
   std::string error;
   const auto options = Options::Parse(
-      args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--device-rate", "--out"}, error);
+      args,
+      {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--exact-speed", "--cam", "--device-rate", "--out"},
+      error);
   WheelConfig wheel;
   WaveImage image;
   int64_t rpm = 0;
   double seconds = 0;
   int32_t deviceRate = 0;
-  if (!options || !ReadWheel(*options, wheel, error) || !RequireOptions(*options, {"--rpm", "--seconds"}, error) ||
+  if (!options || !ReadWheel(*options, wheel, error) || !ReadSignalOptions(*options, wheel.Signal, error) ||
+      !RequireOptions(*options, {"--rpm", "--seconds"}, error) ||
       !ReadInteger(*options, "--rpm", 1, kMaxRpm, rpm, error) || !ReadSeconds(*options, "--seconds", seconds, error) ||
       !ReadDeviceRate(*options, deviceRate, error) || !BuildImage(wheel, image, error))
     return Fail(error);
   if (!ReadWaveImage(image)) return Fail("--teeth/--missing: the image of this wheel has no frames to play");
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
-  const RateSegment segment{PlaybackRate(static_cast<int32_t>(rpm)), std::max<uint64_t>(frames, 1)};
+  const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
+  if (rate.numerator > std::numeric_limits<int32_t>::max())
+    return Fail("--rpm: the wheel gives no playable sound at this rate");
+  const RateSegment segment{static_cast<int32_t>(rate.numerator), std::max<uint64_t>(frames, 1),
+                            static_cast<int32_t>(rate.denominator)};
   const std::string path = options->Value("--out");
   if (!RenderScheduleToWav(path, image, deviceRate, {&segment, 1}, error))
     return Fail("--out: " + path + ": " + error, kFailed);
   return 0;
-}
-
-bool Mentions(const std::vector<std::string>& args, const std::string& name) {
-  // Only option names (even places) count, so a file called "--out" is still a value.
-  for (size_t i = 0; i < args.size(); i += 2)
-    if (args[i] == name) return true;
-  return false;
 }
 
 }  // namespace
@@ -86,8 +91,9 @@ bool Mentions(const std::vector<std::string>& args, const std::string& name) {
 int main(int argc, char** argv) {
   using namespace vm::render;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (Mentions(args, "--batch")) return RenderBatchCommand(args);
-  if (Mentions(args, "--image")) return WriteImage(args);
-  if (Mentions(args, "--out")) return WriteRendering(args);
+  // Only option names count, so a file called "--out" is still a value.
+  if (MentionsOption(args, "--batch")) return RenderBatchCommand(args);
+  if (MentionsOption(args, "--image")) return WriteImage(args);
+  if (MentionsOption(args, "--out")) return WriteRendering(args);
   return Fail(args.empty() ? kUsage : "--image or --out: one of them is needed");
 }

@@ -4,6 +4,7 @@
 #include "batch/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
+#include "app/signal_dialog.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
 #include "platform/requesters.h"
@@ -20,7 +21,7 @@ App::App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::stri
       tone_(toolkit, sound, config_) {}
 
 void App::Start() {
-  settingsPath_ = SettingsPath(exePath_);
+  settingsPath_ = SettingsLocation(exePath_);
   LoadWheelConfig(settingsPath_, config_);
   BuildMainWindow(toolkit_);
   ApplyWheelConfig(toolkit_, config_);
@@ -35,7 +36,9 @@ void App::RunMainLoop() {
 void App::End() {
   // A live runner must not touch the window or the sound once they are gone.
   batch_.Shutdown();
+  PrepareSettingsFolder(exePath_, settingsPath_);
   SaveWheelConfig(settingsPath_, config_, PresetItems());
+  toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
   toolkit_.CloseWindow(MainWindow);
@@ -74,6 +77,9 @@ void App::Dispatch(const Event& event) {
       break;
     case StepDialog:
       batch_.OnStepDialogEvent(event);
+      break;
+    case CamDialog:
+      OnCamDialogEvent(toolkit_, event, config_.Signal);
       break;
     default:
       break;
@@ -117,12 +123,14 @@ void App::DispatchMenu(int item) {
       toolkit_.PostEvent(MakeEvent(CloseEvent, MainWindow));
       break;
     }
-    case NameItem: OpenNameDialog(toolkit_, config_.Type); break;
+    case NameItem: nameShown_ = OpenNameDialog(toolkit_, config_.Type); break;
     case StepEditItem: batch_.EditStep(); break;
     case StepDeleteItem: batch_.DeleteStep(); break;
     case StepInsertItem: batch_.InsertStep(); break;
     case StepAddItem: batch_.AddStep(); break;
     case AboutItem: ShowAbout(requesters_); break;
+    case ExactSpeedItem: ToggleExactSpeed(); break;
+    case CamSignalItem: OpenCamDialog(toolkit_, config_.Signal); break;
     default: break;
   }
 }
@@ -151,11 +159,21 @@ void App::DispatchMainControl(const Event& event) {
 }
 
 void App::DispatchNameDialog(const Event& event) {
+  // A press queued for a dialog that has gone since (a fast double click on "Ok") does nothing.
+  if (!toolkit_.IsWindowOpen(NameDialog)) return;
   if (event.kind == ControlEvent && event.id == NameOkButton) {
-    AcceptNameDialog(toolkit_, config_);
+    AcceptNameDialog(toolkit_, config_, nameShown_);
   } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }
+}
+
+// Takes effect at once: a playing tone, or a batch run's, goes on at the rate of the other
+// kind from its current position.
+void App::ToggleExactSpeed() {
+  config_.Signal.exactSpeed = !config_.Signal.exactSpeed;
+  toolkit_.SetMenuItemChecked(MainMenu, ExactSpeedItem, config_.Signal.exactSpeed);
+  tone_.OnExactSpeedChanged();
 }
 
 // Once a batch file with steps has been loaded, the list and its buttons follow the

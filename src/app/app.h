@@ -45,6 +45,7 @@ class App {
   void DispatchMainControl(const Event& event);
   void DispatchNameDialog(const Event& event);
   void LayOutBatchControls();
+  void ToggleExactSpeed();
   std::vector<std::string> PresetItems() const;
 
   Toolkit& toolkit_;
@@ -55,6 +56,7 @@ class App {
   std::string settingsPath_;
   WheelConfig config_;  // created empty; the settings file fills it at Start
   bool quitRequested_ = false;
+  std::string nameShown_;  // the name dialog's field as it opened
   BatchController batch_;
   ToneControl tone_;
 };

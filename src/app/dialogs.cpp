@@ -16,7 +16,7 @@ const char* const kAboutText =
     "to the sensor input pin of the ECU.\n"
     "If you have + and - input, connect L and R to it.";
 
-void OpenNameDialog(Toolkit& tk, const std::string& currentName) {
+std::string OpenNameDialog(Toolkit& tk, const std::string& currentName) {
   tk.CloseWindow(NameDialog);
   // No shortcuts of its own: Return in the field does not press "Ok".
   tk.OpenWindow(NameDialog, "Edit " + currentName, 170, 70,
@@ -24,10 +24,12 @@ void OpenNameDialog(Toolkit& tk, const std::string& currentName) {
   tk.AddControl(NameDialog, NameEdit, ControlKind::TextField, 10, 10, 150, 20, currentName);
   tk.AddControl(NameDialog, NameOkButton, ControlKind::Button, 10, 40, 50, 20, "Ok");
   tk.AddControl(NameDialog, NameCancelButton, ControlKind::Button, 110, 40, 50, 20, "Cancel");
+  return tk.Text(NameEdit);
 }
 
-void AcceptNameDialog(Toolkit& tk, WheelConfig& config) {
-  config.Type = tk.Text(NameEdit);
+void AcceptNameDialog(Toolkit& tk, WheelConfig& config, const std::string& shownName) {
+  const std::string text = tk.Text(NameEdit);
+  if (text != shownName) config.Type = text;
   tk.SetStatusText(NameField, config.Type, true);
   tk.CloseWindow(NameDialog);
 }

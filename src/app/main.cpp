@@ -4,6 +4,8 @@
 #include <QApplication>
 
 #include "app/app.h"
+#include "app/ids.h"
+#include "platform/quit_signals.h"
 #include "platform/requesters_qt.h"
 #include "platform/toolkit.h"
 #include "signal/sound_output.h"
@@ -14,6 +16,9 @@ int main(int, char** argv) {
   char* qtArgv[] = {argv[0], nullptr};
   QApplication application(qtArgc, qtArgv);
   vm::Toolkit toolkit;
+  // Ctrl+C, kill and logout end the program as its close box does: the settings are saved.
+  const int quitSignals = vm::InstallQuitSignalPipe();
+  if (quitSignals >= 0) toolkit.PostWhenReadable(quitSignals, vm::MakeEvent(vm::CloseEvent, vm::MainWindow));
   vm::QtRequesters requesters(toolkit);
   vm::SoundOutput sound;
   return vm::RunProgram(toolkit, sound, requesters, vm::ExecutablePath());

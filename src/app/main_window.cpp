@@ -32,6 +32,9 @@ void BuildMenuBar(Toolkit& tk) {
   tk.MenuItem(StepInsertItem, "Ins\tIns");
   tk.MenuItem(StepAddItem, "Add\tAlt-A");
   tk.CloseSubMenu();
+  tk.MenuTitle("Signal");
+  tk.MenuItem(ExactSpeedItem, "Exact wheel speed");
+  tk.MenuItem(CamSignalItem, "Cam signal...");
   tk.MenuTitle("Help");
   tk.MenuItem(AboutItem, "About");
   for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) {
@@ -114,6 +117,7 @@ void ApplyWheelConfig(Toolkit& tk, const WheelConfig& config) {
   for (int32_t preset : config.RpmPresets) tk.AddItem(RpmCombo, -1, FormatDecimal(preset));
   tk.SetState(RpmCombo, 0);
   tk.SetState(RpmSlider, SliderPositionForPresets(config.RpmPresets));
+  tk.SetMenuItemChecked(MainMenu, ExactSpeedItem, config.Signal.exactSpeed);
 }
 
 }  // namespace vm

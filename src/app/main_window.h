@@ -19,8 +19,8 @@ inline constexpr int kMainMinWidth = 300;
 // Window, menus, shortcuts, popup menu, controls 0 to 14 and the status bar, in that order.
 void BuildMainWindow(Toolkit& toolkit);
 
-// Name, spins, options, preset list (first item selected) and the slider from the first
-// preset. Reads nothing back and raises no event.
+// Name, spins, options, preset list (first item selected), the slider from the first
+// preset, and the check mark of "Exact wheel speed". Reads nothing back and raises no event.
 void ApplyWheelConfig(Toolkit& toolkit, const WheelConfig& config);
 
 // The slider position for the first preset: p0 × 112 / 10, then × 5 / 112, in wrapping

@@ -4,6 +4,8 @@
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "platform/toolkit.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 
@@ -34,7 +36,7 @@ void ToneControl::StartTone() {
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
   const int64_t rpm = RpmOfSliderPosition(toolkit_.State(RpmSlider));
-  sound_.SetRate(PlaybackRate(LowBits32(rpm)));
+  ApplyRate(rpm);
   sound_.PlayLooped();
   toolkit_.SetText(StartStopButton, "Stop");
   toolkit_.SetEnabled(RpmSlider, true);
@@ -49,14 +51,37 @@ void ToneControl::StopTone() {
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");
-  // A typed RPM left pending must not start the sound while the button reads "Start".
+  // A typed RPM left pending must not start the sound while the button reads "Start"; the
+  // field then shows the RPM the next "Start" plays, not a number that was never applied.
   toolkit_.SetEnabled(SetButton, false);
+  toolkit_.SetText(RpmCombo, FormatDecimal(RpmOfSliderPosition(toolkit_.State(RpmSlider))));
 }
 
-// A wheel the builder refuses gives no image: the sound loaded before, if any, stays.
+// A wheel the builder refuses, or whose image the output cannot play, leaves no sound: the
+// tone stays silent rather than play an earlier wheel the window no longer shows.
 void ToneControl::LoadCurrentWheel() {
-  const std::optional<WaveImage> image = BuildWaveImage(config_.AvailableTeeth, config_.MissingTeeth, config_.WheelAt);
-  if (image) sound_.Load(*image);
+  const std::optional<WaveImage> image = BuildSignalImage(config_);
+  if (image && sound_.Load(*image)) {
+    loaded_ = config_;
+  } else {
+    sound_.Unload();
+  }
+}
+
+// Without the exact speed, exactly the rate PlaybackRate gives, as always.
+void ToneControl::ApplyRate(int64_t rpm) {
+  if (!config_.Signal.exactSpeed) {
+    sound_.SetRate(PlaybackRate(LowBits32(rpm)));
+    return;
+  }
+  WheelConfig wheel = loaded_;
+  wheel.Signal.exactSpeed = true;
+  const RateFraction rate = SignalPlaybackRate(wheel, LowBits32(rpm));
+  sound_.SetExactRate(rate.numerator, rate.denominator);
+}
+
+void ToneControl::OnExactSpeedChanged() {
+  if (sound_.IsPlaying()) ApplyRate(RpmOfSliderPosition(toolkit_.State(RpmSlider)));
 }
 
 void ToneControl::OnSlider() {
@@ -65,7 +90,7 @@ void ToneControl::OnSlider() {
   // Once a sound is loaded an RPM change only sets its rate: the wheel of the last build
   // stays until the next "Start".
   if (!sound_.HasSound()) LoadCurrentWheel();
-  sound_.SetRate(PlaybackRate(LowBits32(RpmOfSliderPosition(toolkit_.State(RpmSlider)))));
+  ApplyRate(RpmOfSliderPosition(toolkit_.State(RpmSlider)));
   if (!sound_.IsPlaying()) sound_.PlayLooped();
 }
 

@@ -2,6 +2,8 @@
 // The continuous tone and the RPM: the "Start"/"Stop" button, the slider, the preset list
 // and "Set". The RPM is always twice the slider's position.
 
+#include <cstdint>
+
 #include "config/wheel_config.h"
 
 namespace vm {
@@ -18,16 +20,19 @@ class ToneControl {
   void OnSlider();           // ControlEvent 8: the user's, or posted by the list, "Set" or a runner
   void OnRpmCombo();         // ControlEvent 9, Change
   void OnSetButton();        // ControlEvent 10
+  void OnExactSpeedChanged();  // the option was switched: a playing sound takes the new rate
 
  private:
   void StartTone();
   void StopTone();
   void LoadCurrentWheel();
   void SliderFromField();
+  void ApplyRate(int64_t rpm);
 
   Toolkit& toolkit_;
   SoundOutput& sound_;
   const WheelConfig& config_;
+  WheelConfig loaded_;  // the wheel of the sound loaded last: the exact rate is its own
 };
 
 }  // namespace vm

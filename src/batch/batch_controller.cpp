@@ -86,4 +86,6 @@ bool BatchController::BatchLoaded() const { return impl_->batchLoaded; }
 
 void BatchController::Shutdown() { impl_->RetireRunner(); }
 
+void BatchController::SetRunnerClock(std::shared_ptr<RunnerClock> clock) { impl_->runnerClock = std::move(clock); }
+
 }  // namespace vm

@@ -11,6 +11,7 @@
 namespace vm {
 
 class Requesters;
+class RunnerClock;
 class SoundOutput;
 
 class BatchController {
@@ -36,6 +37,9 @@ class BatchController {
   bool IsLiveGeneration(uint32_t generation) const;
   bool BatchLoaded() const;
   void Shutdown();                      // stop a live runner, bounded; idempotent
+  // The clock and sleep of every runner started from now on; null: the steady clock. Tests
+  // give one whose time they move on themselves.
+  void SetRunnerClock(std::shared_ptr<RunnerClock> clock);
 
  private:
   struct Impl;

@@ -15,9 +15,7 @@ bool StartsWith(std::string_view bytes, std::string_view mark) {
   return bytes.substr(0, mark.size()) == mark;
 }
 
-void Append8Bit(std::string& out, uint32_t codePoint) {
-  out.push_back(codePoint <= 0xFF ? static_cast<char>(codePoint) : Unmappable);
-}
+char To8Bit(uint32_t codePoint) { return codePoint <= 0xFF ? static_cast<char>(codePoint) : Unmappable; }
 
 // Length of the UTF-8 sequence a lead byte starts, 0 for a byte that cannot lead one.
 int Utf8Length(uint8_t lead) {
@@ -32,45 +30,49 @@ int Utf8Length(uint8_t lead) {
 // sequences (stray continuation bytes, 0xF8..0xFF and a sequence cut off by the end vanish),
 // which decide what a settings file reads back as. Here every broken sequence stays one
 // unmappable character, so that the digits on either side of it never join into one number.
-std::string Utf8To8Bit(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<uint8_t>(bytes[i]);
+// Converts text[from..] to 8-bit text at text[0..]: each character read takes at least one
+// byte and gives one, so the write never overtakes the read.
+void Utf8To8Bit(std::string& text, size_t from) {
+  size_t out = 0;
+  size_t i = from;
+  while (i < text.size()) {
+    const auto lead = static_cast<uint8_t>(text[i]);
     const int length = Utf8Length(lead);
     uint32_t codePoint = length == 1 ? lead : lead & (0x7Fu >> length);
     int taken = 1;
     bool valid = length > 0;
     for (; valid && taken < length; ++taken) {
-      if (i + static_cast<size_t>(taken) >= bytes.size()) { valid = false; break; }
-      const auto next = static_cast<uint8_t>(bytes[i + static_cast<size_t>(taken)]);
+      if (i + static_cast<size_t>(taken) >= text.size()) { valid = false; break; }
+      const auto next = static_cast<uint8_t>(text[i + static_cast<size_t>(taken)]);
       if ((next & 0xC0) != 0x80) { valid = false; break; }
       codePoint = (codePoint << 6) | (next & 0x3Fu);
     }
     constexpr uint32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
     if (valid && codePoint < Smallest[length]) valid = false;  // overlong form
     // A broken sequence costs its bytes read so far, at least one, as one unmappable character.
-    Append8Bit(out, valid ? codePoint : 0xFFFD);
+    text[out++] = To8Bit(valid ? codePoint : 0xFFFD);
     i += static_cast<size_t>(taken);
   }
-  return out;
+  text.resize(out);
 }
 
-std::string Utf16LeTo8Bit(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() / 2);
+// As above for UTF-16 LE: two or four bytes give one.
+void Utf16LeTo8Bit(std::string& text, size_t from) {
+  auto unitAt = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<uint8_t>(text[i]) | static_cast<uint32_t>(static_cast<uint8_t>(text[i + 1])) << 8);
+  };
+  size_t out = 0;
   // A lone last byte is half a character: dropped.
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const uint32_t unit = static_cast<uint8_t>(bytes[i]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8);
+  for (size_t i = from; i + 1 < text.size(); i += 2) {
+    const uint32_t unit = unitAt(i);
     const bool highSurrogate = unit >= 0xD800 && unit <= 0xDBFF;
-    if (highSurrogate && i + 3 < bytes.size()) {
-      const uint32_t low = static_cast<uint8_t>(bytes[i + 2]) | (static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 3])) << 8);
+    if (highSurrogate && i + 3 < text.size()) {
+      const uint32_t low = unitAt(i + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) i += 2;  // a pair: one character beyond 8 bits
     }
-    Append8Bit(out, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
+    text[out++] = To8Bit(unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
   }
-  return out;
+  text.resize(out);
 }
 
 std::string_view TrimSpaces(std::string_view text) {
@@ -100,19 +102,25 @@ void TakeLine(std::string_view line, std::vector<BatchRow>& rows) {
 
 }  // namespace
 
-std::string BatchFileTo8Bit(std::string_view bytes) {
+std::string BatchFileTo8Bit(std::string bytes) {
   using namespace std::string_view_literals;
   // UTF-32 LE begins with the UTF-16 LE mark, so it is told apart first.
-  if (StartsWith(bytes, "\xFF\xFE\0\0"sv) || StartsWith(bytes, "\0\0\xFE\xFF"sv))
-    return std::string(bytes.substr(4));
-  if (StartsWith(bytes, "\xEF\xBB\xBF"sv)) return Utf8To8Bit(bytes.substr(3));
-  if (StartsWith(bytes, "\xFF\xFE"sv)) return Utf16LeTo8Bit(bytes.substr(2));
-  if (StartsWith(bytes, "\xFE\xFF"sv)) return std::string(bytes.substr(2));
-  return std::string(bytes);
+  if (StartsWith(bytes, "\xFF\xFE\0\0"sv) || StartsWith(bytes, "\0\0\xFE\xFF"sv)) {
+    bytes.erase(0, 4);
+  } else if (StartsWith(bytes, "\xEF\xBB\xBF"sv)) {
+    Utf8To8Bit(bytes, 3);
+  } else if (StartsWith(bytes, "\xFF\xFE"sv)) {
+    Utf16LeTo8Bit(bytes, 2);
+  } else if (StartsWith(bytes, "\xFE\xFF"sv)) {
+    bytes.erase(0, 2);
+  }
+  return bytes;
 }
 
-std::vector<BatchRow> ReadBatchRows(std::string_view bytes) {
-  const std::string text = BatchFileTo8Bit(bytes);
+std::vector<BatchRow> ReadBatchRows(std::string_view bytes) { return TakeBatchRows(std::string(bytes)); }
+
+std::vector<BatchRow> TakeBatchRows(std::string bytes) {
+  const std::string text = BatchFileTo8Bit(std::move(bytes));
   std::vector<BatchRow> rows;
   std::string_view rest = text;
   while (!rest.empty()) {

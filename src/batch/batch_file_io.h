@@ -9,7 +9,8 @@
 
 namespace vm {
 
-// The rows of the file, or nothing when it cannot be opened for reading.
+// The rows of the file, or nothing when it cannot be opened for reading or does not fit in
+// memory. Reading takes memory of about the file's size, once.
 std::optional<std::vector<BatchRow>> LoadBatchFile(const std::string& path);
 
 // Replaces the file by the rows' text; false (old file untouched) when that fails.

@@ -36,6 +36,7 @@ struct BatchController::Impl {
   std::unique_ptr<RunnerThread> runner;
   uint32_t liveGeneration = 0;  // 0: no runner's events may act
   uint32_t lastGeneration = 0;
+  std::shared_ptr<RunnerClock> runnerClock;  // null: the steady clock
 
   // batch_table.cpp
   int SelectedRow() const;

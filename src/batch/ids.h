@@ -14,6 +14,7 @@ namespace vm {
 inline constexpr int MainWindow = 0;
 inline constexpr int NameDialog = 1;
 inline constexpr int StepDialog = 2;
+inline constexpr int CamDialog = 3;
 
 // Menus (the menu bar is the toolkit's MainMenu)
 inline constexpr int BatchPopupMenu = 1;
@@ -30,6 +31,8 @@ inline constexpr int StepDeleteItem = 7;
 inline constexpr int StepInsertItem = 8;
 inline constexpr int StepAddItem = 9;
 inline constexpr int AboutItem = 10;
+inline constexpr int ExactSpeedItem = 11;
+inline constexpr int CamSignalItem = 12;
 
 // Menu item of the step dialog's Return shortcut (window 2)
 inline constexpr int StepReturnItem = 1;
@@ -65,6 +68,15 @@ inline constexpr int Rpm1Edit = 24;
 inline constexpr int Rpm2Edit = 25;
 inline constexpr int StepOkButton = 26;
 inline constexpr int StepCancelButton = 27;
+
+// Controls of CamDialog
+inline constexpr int CamCheckBox = 28;
+inline constexpr int CamAngleLabel = 29;
+inline constexpr int CamAngleEdit = 30;
+inline constexpr int CamWidthLabel = 31;
+inline constexpr int CamWidthEdit = 32;
+inline constexpr int CamOkButton = 33;
+inline constexpr int CamCancelButton = 34;
 
 // Event kinds of the program's own
 inline constexpr int32_t EventStepDone = 65536;

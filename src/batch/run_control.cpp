@@ -84,7 +84,7 @@ void BatchController::Impl::LaunchRunner(int row) {
   liveGeneration = lastGeneration;
   Toolkit* sink = &toolkit;
   runner = RunnerThread::Launch(ParseInteger32(texts[0]), ParseInteger32(texts[1]), ParseInteger32(texts[2]),
-                                liveGeneration, [sink](const Event& event) { sink->PostEvent(event); });
+                                liveGeneration, [sink](const Event& event) { sink->PostEvent(event); }, runnerClock);
   // No thread: nothing will come, and the run waits for "Stop" as it would for a step.
 }
 

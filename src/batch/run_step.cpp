@@ -14,6 +14,14 @@ constexpr int32_t TickMs = 100;
 // Signed distance from `from` to `to` on the wrapping 32-bit clock.
 int32_t ClockDiff(uint32_t to, uint32_t from) { return static_cast<int32_t>(to - from); }
 
+// Whether a step of `durationMs` begun at `startMs` has run its time at `nowMs`. The time is
+// counted unsigned from the start, so the clock's wrap changes nothing, and a negative duration
+// ends at the first test like every other (not 24.8 days on, where the wrapping compare of
+// the end time would put the two most negative ones).
+bool TimeUp(uint32_t nowMs, uint32_t startMs, int32_t durationMs) {
+  return durationMs <= 0 || nowMs - startMs >= static_cast<uint32_t>(durationMs);
+}
+
 int32_t WrapAdd(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
@@ -75,7 +83,7 @@ int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink) {
   const int32_t rpm1 = job.rpm1.load();
   const float increment = RampIncrement(job.durationMs.load(), rpm1, job.rpm2.load());
   const uint32_t startMs = clock.NowMs();
-  const uint32_t endMs = startMs + static_cast<uint32_t>(job.durationMs.load());
+  const int32_t durationMs = job.durationMs.load();
   post.Slider(rpm1 / 2);
   post.Countdown(FormatCountdown(job.durationMs.load()));
   uint32_t nextTickMs = startMs + TickMs;
@@ -94,7 +102,7 @@ int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink) {
       }
       nextTickMs += static_cast<uint32_t>(TickMs - lateness);
     }
-    if (ClockDiff(clock.NowMs(), endMs) >= 0 || job.stop.load() != 0) break;
+    if (TimeUp(clock.NowMs(), startMs, durationMs) || job.stop.load() != 0) break;
   }
   post.Countdown({});
   if (job.stop.load() == 0) post.Done();

@@ -76,6 +76,7 @@ std::unique_ptr<RunnerThread> RunnerThread::Launch(int32_t durationMs, int32_t r
       shared->endedSignal.notify_all();
     });
   } catch (const std::system_error&) {
+    runner->stopped_ = true;  // no thread: nothing to stop, wait for or let go
     return nullptr;
   }
   return runner;
@@ -86,6 +87,7 @@ RunnerThread::~RunnerThread() { Stop(); }
 bool RunnerThread::Stop(std::chrono::milliseconds bound) {
   if (stopped_) return endedInTime_;
   stopped_ = true;
+  if (!thread_.joinable()) return endedInTime_ = true;
   shared_->job.stop = 1;
   {
     std::unique_lock lock(shared_->mutex);

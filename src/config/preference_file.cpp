@@ -1,5 +1,6 @@
 #include "config/preference_file.h"
 
+#include <algorithm>
 #include <new>
 
 #include "common/parse_integer.h"
@@ -25,6 +26,7 @@ void PreferenceFile::Reset() {
   pending_.reset();
   cursor_.reset();
   changed_ = false;
+  index_.reset();
 }
 
 bool PreferenceFile::Create(const std::string& path, uint32_t options) {
@@ -84,19 +86,53 @@ size_t PreferenceFile::GroupEnd(size_t group) const {
   return i;
 }
 
+const PreferenceFile::KeyIndex& PreferenceFile::Index() const {
+  if (index_) return *index_;
+  KeyIndex index;
+  index.end = GroupEnd(group_);
+  for (size_t i = group_ == kTopSection ? 0 : group_ + 1; i < index.end; ++i) {
+    // The first key of a name wins, as a scan from the group's start would find it.
+    if (entries_[i].kind == PreferenceEntryKind::Key && !IndexedKey(index, entries_[i].name)) AddToIndex(index, i);
+  }
+  return index_.emplace(std::move(index));
+}
+
+std::optional<size_t> PreferenceFile::IndexedKey(const KeyIndex& index, std::string_view storedName) const {
+  if (index.slots.empty()) return std::nullopt;
+  const size_t mask = index.slots.size() - 1;
+  for (size_t at = HashIgnoringAsciiCase(storedName) & mask;; at = (at + 1) & mask) {
+    const size_t slot = index.slots[at];
+    if (slot == 0) return std::nullopt;
+    if (EqualsIgnoringAsciiCase(entries_[slot - 1].name, storedName)) return slot - 1;
+  }
+}
+
+// Places a key whose name is not indexed yet; the table stays at most half full.
+void PreferenceFile::AddToIndex(KeyIndex& index, size_t entry) const {
+  if (2 * (index.keys + 1) > index.slots.size()) {
+    std::vector<size_t> old(std::max<size_t>(16, 2 * index.slots.size()), 0);
+    old.swap(index.slots);
+    index.keys = 0;
+    for (const size_t slot : old) {
+      if (slot != 0) AddToIndex(index, slot - 1);
+    }
+  }
+  const size_t mask = index.slots.size() - 1;
+  size_t at = HashIgnoringAsciiCase(entries_[entry].name) & mask;
+  while (index.slots[at] != 0) at = (at + 1) & mask;
+  index.slots[at] = entry + 1;
+  ++index.keys;
+}
+
 std::optional<size_t> PreferenceFile::FindKey(std::string_view storedName) const {
   if (!HasDocument() || pending_) return std::nullopt;
-  const size_t end = GroupEnd(group_);
-  for (size_t i = group_ == kTopSection ? 0 : group_ + 1; i < end; ++i) {
-    const PreferenceEntry& e = entries_[i];
-    if (e.kind == PreferenceEntryKind::Key && EqualsIgnoringAsciiCase(e.name, storedName)) return i;
-  }
-  return std::nullopt;
+  return IndexedKey(Index(), storedName);
 }
 
 bool PreferenceFile::SelectGroup(std::string_view name) {
   if (!HasDocument()) return false;
   if (name.empty()) {
+    if (group_ != kTopSection) index_.reset();
     group_ = kTopSection;
     cursor_.reset();
     pending_.reset();
@@ -106,6 +142,7 @@ bool PreferenceFile::SelectGroup(std::string_view name) {
   for (size_t i = 0; i < entries_.size(); ++i) {
     const PreferenceEntry& e = entries_[i];
     if (e.kind == PreferenceEntryKind::Group && EqualsIgnoringAsciiCase(e.name, stored)) {
+      if (group_ != i) index_.reset();
       group_ = i;
       cursor_ = i;
       pending_.reset();
@@ -134,6 +171,7 @@ void PreferenceFile::Write(std::string_view key, std::string_view value) {
     entries_.push_back({PreferenceEntryKind::Group, std::move(*pending_), {}});
     pending_.reset();
     group_ = entries_.size() - 1;
+    index_.reset();
   }
   std::string storedKey = OnOneLine(ToStored(key));
   std::string storedValue = OnOneLine(ToStored(value));
@@ -143,9 +181,12 @@ void PreferenceFile::Write(std::string_view key, std::string_view value) {
     entries_[at].name = std::move(storedKey);
     entries_[at].value = std::move(storedValue);
   } else {
-    at = GroupEnd(group_);
+    // Only entries after the current group move, so its index stays right with the new key.
+    KeyIndex& index = *index_;
+    at = index.end++;
     entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(at),
                     {PreferenceEntryKind::Key, std::move(storedKey), std::move(storedValue)});
+    AddToIndex(index, at);
   }
   cursor_ = at;
   changed_ = true;

@@ -60,6 +60,17 @@ class PreferenceFile {
   std::string ToStored(std::string_view text) const;
   std::string ToCaller(std::string_view text) const;
   size_t GroupEnd(size_t group) const;
+  // The current group's keys by name, built at its first lookup, so that reading or writing a
+  // whole file takes time in step with its size.
+  // Open addressing over entry indices, names compared in place: no copy of any name.
+  struct KeyIndex {
+    std::vector<size_t> slots;  // entry index + 1 of a group's first key of each name; 0: free
+    size_t keys = 0;
+    size_t end = 0;             // index after the group's last entry
+  };
+  const KeyIndex& Index() const;
+  std::optional<size_t> IndexedKey(const KeyIndex& index, std::string_view storedName) const;
+  void AddToIndex(KeyIndex& index, size_t entry) const;
   std::optional<size_t> FindKey(std::string_view storedName) const;
   void Write(std::string_view key, std::string_view value);
   void Reset();
@@ -73,6 +84,7 @@ class PreferenceFile {
   std::optional<std::string> pending_;    // group chosen but not present yet (stored form)
   std::optional<size_t> cursor_;          // enumeration cursor: an entry index, or none
   bool changed_ = false;
+  mutable std::optional<KeyIndex> index_; // of group_; dropped whenever group_ changes
 };
 
 }  // namespace vm

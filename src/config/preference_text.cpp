@@ -153,6 +153,15 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+uint64_t HashIgnoringAsciiCase(std::string_view text) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (const char c : text) {
+    hash ^= static_cast<uint8_t>(LowerAscii(c));
+    hash *= 0x100000001b3ull;
+  }
+  return hash;
+}
+
 int32_t LeadingDecimal32(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

@@ -35,6 +35,8 @@ std::string OnOneLine(std::string text);
 // Blanks and tabs removed at both ends.
 std::string_view TrimBlanks(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Equal for texts that EqualsIgnoringAsciiCase finds equal (FNV-1a of the lower-case bytes).
+uint64_t HashIgnoringAsciiCase(std::string_view text);
 
 // The leading decimal integer of `text` (white space skipped, optional sign), 0 when there is
 // none. Longer numbers wrap: the result is the number modulo 2^32, read as signed.

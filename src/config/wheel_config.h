@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/wheel_position.h"
+#include "common/signal_options.h"
 
 namespace vm {
 
@@ -15,6 +16,7 @@ struct WheelConfig {
   int32_t MissingTeeth = 0;     // teeth missing in the gap
   int32_t WheelAt = Camshaft;   // a WheelPosition
   std::vector<int32_t> RpmPresets;
+  SignalOptions Signal{};       // beyond the wheel; all off by default
 };
 
 }  // namespace vm

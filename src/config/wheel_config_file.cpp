@@ -2,6 +2,7 @@
 
 #include "common/parse_integer.h"
 #include "config/preference_file.h"
+#include "config/signal_options_file.h"
 
 namespace vm {
 namespace {
@@ -53,6 +54,7 @@ void LoadWheelConfig(const std::string& path, WheelConfig& config) {
   file.Open(path, kConfigOptions);  // a file that cannot be read acts as an empty one
   ReadGeneral(file, config);
   ReadPresets(file, config);
+  ReadSignalOptions(file, config.Signal);
   file.Close();
 }
 
@@ -69,6 +71,7 @@ void SaveWheelConfig(const std::string& path, const WheelConfig& config,
   for (size_t i = 0; i < presetTexts.size(); ++i) {
     file.WriteString(FormatDecimal(static_cast<int64_t>(i) + 1), presetTexts[i]);
   }
+  WriteSignalOptions(file, config.Signal);
   file.Close();
 }
 

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt.h"
 
 namespace vm {
@@ -39,14 +40,14 @@ std::string Entry(const std::string& label, const std::string& pattern) {
 std::string Run(QWidget* owner, const FileRequest& request, QFileDialog::AcceptMode mode) {
   std::string selected;
   const std::string filters = QtFilterList(request.filter, request.filterIndex, &selected);
-  QFileDialog dialog(owner, QString::fromStdString(request.title));
+  QFileDialog dialog(owner, qtk::ToQt(request.title));
   dialog.setAcceptMode(mode);
   // The chosen file need not exist, only its folder; a replaced file is not asked about.
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  dialog.setNameFilter(QString::fromStdString(filters));
-  if (!selected.empty()) dialog.selectNameFilter(QString::fromStdString(selected));
-  const QString initial = QString::fromStdString(request.initialPath);
+  dialog.setNameFilter(qtk::ToQt(filters));
+  if (!selected.empty()) dialog.selectNameFilter(qtk::ToQt(selected));
+  const QString initial = qtk::PathToQt(request.initialPath);
   const QFileInfo info(initial);
   if (initial.endsWith('/') || info.isDir()) {
     dialog.setDirectory(initial);
@@ -55,7 +56,7 @@ std::string Run(QWidget* owner, const FileRequest& request, QFileDialog::AcceptM
     if (!info.fileName().contains('*')) dialog.selectFile(info.fileName());
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().first().toStdString();
+  return qtk::PathFromQt(dialog.selectedFiles().first());
 }
 
 }  // namespace
@@ -75,8 +76,7 @@ std::string QtFilterList(const std::string& filter, int filterIndex, std::string
 
 void QtRequesters::MessageBox(const std::string& title, const std::string& text, bool icon,
                               int ownerWindow) {
-  QMessageBox box(icon ? QMessageBox::Critical : QMessageBox::NoIcon, QString::fromStdString(title),
-                  QString::fromStdString(text), QMessageBox::Ok,
+  QMessageBox box(icon ? QMessageBox::Critical : QMessageBox::NoIcon, qtk::ToQt(title), qtk::ToQt(text), QMessageBox::Ok,
                   ToolkitAccess::Window(toolkit_, ownerWindow));
   box.setTextFormat(Qt::PlainText);
   box.exec();

@@ -100,6 +100,10 @@ class Toolkit {
   void CreatePopupMenu(int menu);                     // items then go into this popup
   void SetMenuItemEnabled(int menu, int item, bool enabled);
   bool IsMenuItemEnabled(int menu, int item) const;
+  // A check mark beside the item, shown from the first call on. The program keeps it: the
+  // handler of the item's MenuEvent sets it again from what the item stands for.
+  void SetMenuItemChecked(int menu, int item, bool checked);
+  bool IsMenuItemChecked(int menu, int item) const;
   // Shows the popup at the mouse pointer, offset one pixel up and left; its choice
   // arrives as a MenuEvent of `window`.
   void ShowPopupMenu(int menu, int window);
@@ -145,6 +149,9 @@ class Toolkit {
   Event WaitEvent();
   bool PollEvent(Event& event);                   // processes pending toolkit work, never blocks
   void PostEvent(const Event& event);
+  // Each time `fd` becomes readable, reads all that waits there and posts `event`: a signal
+  // handler writes to a pipe, and the main loop sees an ordinary event.
+  void PostWhenReadable(int fd, const Event& event);
 
  private:
   friend struct ToolkitAccess;  // the Qt side's own accessors (toolkit_qt.h)

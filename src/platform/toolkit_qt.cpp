@@ -1,11 +1,13 @@
 // vm::Toolkit on Qt Widgets: each call goes to the state object of toolkit_qt_state.h.
 
 #include <QCoreApplication>
+#include <QSignalBlocker>
 
 #include <filesystem>
 #include <system_error>
 
 #include "platform/toolkit_qt.h"
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm {
@@ -47,6 +49,17 @@ void Toolkit::SetMenuItemEnabled(int menu, int item, bool enabled) {
 bool Toolkit::IsMenuItemEnabled(int menu, int item) const {
   const QAction* action = impl_->Action(menu, item);
   return action != nullptr && action->isEnabled();
+}
+void Toolkit::SetMenuItemChecked(int menu, int item, bool checked) {
+  QAction* action = impl_->Action(menu, item);
+  if (action == nullptr) return;
+  const QSignalBlocker quiet(action);
+  action->setCheckable(true);
+  action->setChecked(checked);
+}
+bool Toolkit::IsMenuItemChecked(int menu, int item) const {
+  const QAction* action = impl_->Action(menu, item);
+  return action != nullptr && action->isChecked();
 }
 void Toolkit::ShowPopupMenu(int menu, int window) { impl_->ShowPopupMenu(menu, window); }
 void Toolkit::AddShortcut(int window, Key key, int item) { impl_->AddShortcut(window, key, item); }
@@ -112,6 +125,7 @@ std::string Toolkit::StatusText(int field) const { return impl_->StatusText(fiel
 Event Toolkit::WaitEvent() { return impl_->WaitEvent(); }
 bool Toolkit::PollEvent(Event& event) { return impl_->PollEvent(event); }
 void Toolkit::PostEvent(const Event& event) { impl_->PostEvent(event); }
+void Toolkit::PostWhenReadable(int fd, const Event& event) { impl_->PostWhenReadable(fd, event); }
 
 QWidget* ToolkitAccess::Window(Toolkit& toolkit, int window) { return toolkit.impl_->Window(window); }
 QWidget* ToolkitAccess::Control(Toolkit& toolkit, int id) { return toolkit.impl_->Widget(id); }
@@ -123,7 +137,7 @@ QMenu* ToolkitAccess::PopupMenu(Toolkit& toolkit, int menu) { return toolkit.imp
 std::string ExecutablePath() {
   if (QCoreApplication::instance() != nullptr) {
     const QString path = QCoreApplication::applicationFilePath();
-    if (!path.isEmpty()) return path.toStdString();
+    if (!path.isEmpty()) return qtk::PathFromQt(path);
   }
   std::error_code error;
   const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);

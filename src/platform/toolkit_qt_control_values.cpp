@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -49,7 +50,7 @@ std::string State::Text(int id) const {
   else if (auto* combo = qobject_cast<QComboBox*>(widget)) text = combo->currentText();
   else if (auto* edit = qobject_cast<QLineEdit*>(widget)) text = edit->text();
   else if (auto* spin = qobject_cast<QSpinBox*>(widget)) text = QString::number(spin->value());
-  return text.toStdString();
+  return FromQt(text);
 }
 
 void State::SetText(int id, const std::string& value) {
@@ -57,8 +58,8 @@ void State::SetText(int id, const std::string& value) {
   if (control == nullptr) return;
   QWidget* widget = control->widget;
   const QSignalBlocker blocker(widget);
-  const QString text = QString::fromStdString(value);
-  if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(text);
+  const QString text = ToQt(value);
+  if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(Shown(value));
   else if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(text);
   else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     const QSignalBlocker editBlocker(combo->lineEdit());

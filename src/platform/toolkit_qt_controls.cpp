@@ -9,6 +9,7 @@
 #include <QRegularExpressionValidator>
 #include <QSlider>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -71,11 +72,11 @@ void State::AddControl(int window, int id, ControlKind kind, int x, int y, int w
 
 QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* parent,
                              const std::string& text, int minimum, int maximum) {
-  const QString label = QString::fromStdString(text);
+  const QString label = ToQt(text);
   switch (kind) {
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
-      auto* widget = new QLabel(label, parent);
+      auto* widget = new QLabel(Shown(text), parent);
       widget->setTextFormat(Qt::PlainText);
       widget->setAlignment((kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
                            Qt::AlignVCenter);
@@ -126,7 +127,7 @@ QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* pare
 }
 
 QWidget* State::CreateOption(int window, int id, QWidget* parent, const std::string& text) {
-  auto* widget = new QRadioButton(QString::fromStdString(text), parent);
+  auto* widget = new QRadioButton(ToQt(text), parent);
   const bool continuesGroup = lastCreatedWindow_ == window &&
                               lastCreatedKind_ == ControlKind::Option && optionGroup_ != nullptr;
   if (!continuesGroup) optionGroup_ = new QButtonGroup(parent);
@@ -183,7 +184,7 @@ void State::AddListColumn(int id, const std::string& title, int width) {
   if (list == nullptr) return;
   const int column = list->columnCount();
   list->setColumnCount(column + 1);
-  list->headerItem()->setText(column, QString::fromStdString(title));
+  list->headerItem()->setText(column, ToQt(title));
   list->setColumnWidth(column, width);
 }
 

@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QSocketNotifier>
+
+#include <unistd.h>
 
 #include "platform/toolkit_qt_state.h"
 
@@ -105,6 +108,20 @@ bool State::PollEvent(Event& event) {
   event = queue_.front();
   queue_.pop_front();
   return true;
+}
+
+void State::PostWhenReadable(int fd, const Event& event) {
+  auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read);
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this, notifier, fd, event] {
+    char bytes[64];
+    ssize_t n = 0;
+    while ((n = ::read(fd, bytes, sizeof bytes)) > 0) {
+    }
+    // Closed at the other end: nothing more can come, and it must not wake the loop forever.
+    if (n == 0) notifier->setEnabled(false);
+    PostEvent(event);
+  });
+  fdWatchers_.emplace_back(notifier);
 }
 
 void State::PostEvent(const Event& event) {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -11,7 +12,7 @@ namespace vm::qtk {
 namespace {
 
 QStringList Columns(const std::string& text, int columnCount) {
-  QStringList parts = QString::fromStdString(text).split('\n');
+  QStringList parts = ToQt(text).split('\n');
   while (parts.size() > std::max(columnCount, 1)) parts.removeLast();
   return parts;
 }
@@ -21,7 +22,7 @@ int InsertPosition(int index, int count) { return index < 0 || index > count ? c
 void AddComboItem(QComboBox& combo, ControlRecord& control, int index, const std::string& text) {
   const QSignalBlocker editBlocker(combo.lineEdit());
   const QString field = combo.currentText();
-  combo.insertItem(InsertPosition(index, combo.count()), QString::fromStdString(text));
+  combo.insertItem(InsertPosition(index, combo.count()), ToQt(text));
   // Qt selects the first item put into an empty list; the native list selects nothing.
   if (control.comboSelected < 0) {
     combo.setCurrentIndex(-1);
@@ -92,12 +93,12 @@ std::string State::ItemText(int id, int index, int column) const {
   QWidget* widget = Widget(id);
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     if (index < 0 || index >= combo->count() || column != 0) return {};
-    return combo->itemText(index).toStdString();
+    return FromQt(combo->itemText(index));
   }
   if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
     const QTreeWidgetItem* item = index >= 0 ? list->topLevelItem(index) : nullptr;
     if (item == nullptr || column < 0 || column >= list->columnCount()) return {};
-    return item->text(column).toStdString();
+    return FromQt(item->text(column));
   }
   return {};
 }
@@ -108,12 +109,12 @@ void State::SetItemText(int id, int index, int column, const std::string& text) 
   const QSignalBlocker blocker(control->widget);
   if (auto* combo = qobject_cast<QComboBox*>(control->widget)) {
     if (index >= 0 && index < combo->count() && column == 0) {
-      combo->setItemText(index, QString::fromStdString(text));
+      combo->setItemText(index, ToQt(text));
     }
   } else if (auto* list = qobject_cast<QTreeWidget*>(control->widget)) {
     QTreeWidgetItem* item = index >= 0 ? list->topLevelItem(index) : nullptr;
     if (item != nullptr && column >= 0 && column < list->columnCount()) {
-      item->setText(column, QString::fromStdString(text));
+      item->setText(column, ToQt(text));
     }
   }
 }

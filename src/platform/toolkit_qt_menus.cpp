@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -22,12 +23,12 @@ void State::CreateMenuBar(int window) {
 
 void State::MenuTitle(const std::string& title) {
   if (buildBar_ == nullptr) return;
-  menuPath_.assign(1, buildBar_->addMenu(QString::fromStdString(title)));
+  menuPath_.assign(1, buildBar_->addMenu(ToQt(title)));
 }
 
 void State::OpenSubMenu(const std::string& title) {
   if (menuPath_.empty() || menuPath_.back() == nullptr) return;
-  menuPath_.push_back(menuPath_.back()->addMenu(QString::fromStdString(title)));
+  menuPath_.push_back(menuPath_.back()->addMenu(ToQt(title)));
 }
 
 void State::CloseSubMenu() {
@@ -37,7 +38,7 @@ void State::CloseSubMenu() {
 void State::MenuItem(int item, const std::string& label) {
   if (menuPath_.empty() || menuPath_.back() == nullptr) return;
   // Text after "\t" is shown as the item's key; the key itself is an AddShortcut.
-  QAction* action = menuPath_.back()->addAction(QString::fromStdString(label));
+  QAction* action = menuPath_.back()->addAction(ToQt(label));
   const int menu = buildMenu_;
   QObject::connect(action, &QAction::triggered, action, [this, menu, item] {
     auto found = menus_.find(menu);

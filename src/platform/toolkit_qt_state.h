@@ -148,6 +148,7 @@ class State {
   Event WaitEvent();
   bool PollEvent(Event& event);
   void PostEvent(const Event& event);
+  void PostWhenReadable(int fd, const Event& event);
 
  private:
   QWidget* CreateWidget(int window, int id, ControlKind kind, QWidget* parent,
@@ -177,6 +178,7 @@ class State {
 
   std::unique_ptr<QObject> receiver_;   // takes posted events on the main thread
   std::unique_ptr<QObject> keyFilter_;  // window shortcuts, ahead of the focused control
+  std::vector<std::unique_ptr<QObject>> fdWatchers_;
 };
 
 }  // namespace vm::qtk

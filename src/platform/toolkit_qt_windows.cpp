@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "platform/qt_text.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -64,7 +65,7 @@ bool State::OpenWindow(int window, const std::string& title, int innerWidth, int
   font.setFamilies({"Arial", "Liberation Sans", "Nimbus Sans", "Helvetica", font.family()});
   font.setPixelSize(kWindowFontPixels);
   widget->setFont(font);
-  widget->setWindowTitle(QString::fromStdString(title).replace("[*]", "[*][*]"));
+  widget->setWindowTitle(Shown(title).replace("[*]", "[*][*]"));
   programResizing = true;
   widget->resize(innerWidth, innerHeight);
   if (!(flags & WindowSizable)) widget->setFixedSize(innerWidth, innerHeight);
@@ -141,13 +142,13 @@ void State::SetStatusText(int field, const std::string& text, bool centred) {
   QLabel* label = statusFields_[static_cast<size_t>(field)];
   if (label == nullptr) return;
   label->setAlignment((centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
-  label->setText(QString::fromStdString(text));
+  label->setText(Shown(text));
 }
 
 std::string State::StatusText(int field) const {
   if (field < 0 || field >= static_cast<int>(statusFields_.size())) return {};
   const QLabel* label = statusFields_[static_cast<size_t>(field)];
-  return label == nullptr ? std::string() : label->text().toStdString();
+  return label == nullptr ? std::string() : FromQt(label->text());
 }
 
 }  // namespace vm::qtk

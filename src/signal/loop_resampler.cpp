@@ -1,6 +1,8 @@
 #include "signal/loop_resampler.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 #include "signal/wave_reader.h"
 
@@ -27,22 +29,37 @@ double TwiceIntegral(const LoopSound& sound, int64_t base, uint64_t x) {
 
 LoopResampler::LoopResampler(int32_t deviceRate)
     : deviceRate_(std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate)) {
-  Retune(0);
+  Retune(0, 1);
+}
+
+void LoopResampler::SetDeviceRate(int32_t deviceRate) {
+  deviceRate_ = std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate);
+  carry_ = 0;
+  Retune(numerator_, denominator_);
 }
 
 void LoopResampler::Rewind() {
   position_ = 0;
   carry_ = 0;
+  revolutions_ = 0;
 }
 
-void LoopResampler::Retune(int32_t rate) {
-  rate_ = rate;
-  const int32_t held = std::clamp(rate, 1, kMaxPlaybackRate);
-  // At most 2^22 × 2^32: no overflow. The step is at least 1 because 2^32 > deviceRate,
-  // and at most kMaxPlaybackRate / kMinDeviceRate frames, well inside the sound's padding.
+void LoopResampler::Retune(int64_t numerator, int64_t denominator) {
+  numerator_ = numerator;
+  denominator_ = denominator;
+  const int64_t below = std::clamp<int64_t>(denominator, 1, kMaxRateDenominator);
+  const int64_t held = std::clamp<int64_t>(numerator, below, int64_t{kMaxPlaybackRate} * below);
+  // Below 2^22 × 2^9 × 2^32 = 2^63: no overflow. The step is at least 1 because 2^32 >
+  // deviceRate, and at most kMaxPlaybackRate / kMinDeviceRate frames, well inside the
+  // sound's padding.
+  const uint64_t divisor = static_cast<uint64_t>(below) * static_cast<uint64_t>(deviceRate_);
+  // The carried part of a unit stays the same part of it under the new divisor (below 2^29
+  // each, so the product fits); with an unchanged divisor it is untouched.
+  if (divisor_ != 0 && divisor != divisor_) carry_ = carry_ * divisor / divisor_;
+  divisor_ = divisor;
   const uint64_t scaled = static_cast<uint64_t>(held) << kFractionBits;
-  step_ = scaled / static_cast<uint64_t>(deviceRate_);
-  stepRemainder_ = scaled % static_cast<uint64_t>(deviceRate_);
+  step_ = scaled / divisor_;
+  stepRemainder_ = scaled % divisor_;
   const double frames = static_cast<double>(step_) * kFractionUnit;
   scale_ = 1.0 / (2.0 * frames * frames);
 }
@@ -64,15 +81,24 @@ int16_t LoopResampler::LevelAt(const LoopSound& sound) const {
 void LoopResampler::Advance(uint64_t loopLength) {
   carry_ += stepRemainder_;
   uint64_t span = step_;
-  if (carry_ >= static_cast<uint64_t>(deviceRate_)) {
-    carry_ -= static_cast<uint64_t>(deviceRate_);
+  if (carry_ >= divisor_) {
+    carry_ -= divisor_;
     ++span;
   }
   position_ += span;
-  if (position_ >= loopLength) position_ %= loopLength;  // gapless: the loop simply goes on
+  if (position_ >= loopLength) {  // gapless: the loop simply goes on
+    revolutions_ += position_ / loopLength;
+    position_ %= loopLength;
+  }
 }
 
 void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved) {
+  static const std::atomic<uint64_t> kNoExactRate{0};
+  Render(sound, rate, kNoExactRate, interleaved);
+}
+
+void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& rate,
+                           const std::atomic<uint64_t>& exactRate, std::span<int16_t> interleaved) {
   const uint64_t loopLength = static_cast<uint64_t>(sound.Frames()) << kFractionBits;
   if (loopLength == 0) {
     std::fill(interleaved.begin(), interleaved.end(), int16_t{0});
@@ -80,15 +106,21 @@ void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& r
   }
   if (position_ >= loopLength) position_ %= loopLength;  // a shorter sound than before
   const size_t frames = interleaved.size() / 2;
-  for (size_t i = 0; i < frames; ++i) {
-    const int32_t now = rate.load(std::memory_order_relaxed);
-    if (now != rate_) Retune(now);
+  // The count is compared in the loop's own test: a call to Ended() per frame there cost
+  // a third more time per frame at 1000 RPM.
+  const uint64_t end = endAfter_ != 0 ? endAfter_ : UINT64_MAX;
+  size_t i = 0;
+  for (; i < frames && revolutions_ < end; ++i) {
+    const uint64_t exact = exactRate.load(std::memory_order_relaxed);
+    const int64_t numerator = exact != 0 ? int64_t{static_cast<uint32_t>(exact)} : rate.load(std::memory_order_relaxed);
+    const int64_t denominator = exact != 0 ? static_cast<int64_t>(exact >> 32) : 1;
+    if (numerator != numerator_ || denominator != denominator_) Retune(numerator, denominator);
     const int16_t left = LevelAt(sound);
     interleaved[2 * i] = left;
-    interleaved[2 * i + 1] = static_cast<int16_t>(-left);
+    interleaved[2 * i + 1] = sound.Right() ? LevelAt(*sound.Right()) : static_cast<int16_t>(-left);
     Advance(loopLength);
   }
-  if (interleaved.size() % 2 != 0) interleaved.back() = 0;
+  std::fill(interleaved.begin() + static_cast<std::ptrdiff_t>(2 * i), interleaved.end(), int16_t{0});
 }
 
 }  // namespace vm

@@ -11,7 +11,10 @@
 // The position is fixed point with 32 fractional bits. The step is rate / deviceRate cut to
 // 32 fractional bits, and the remainder is carried exactly (as in line drawing), so that over
 // deviceRate output frames the position moves by exactly `rate` source frames: the mean
-// speed has no error at all. Nothing here allocates, blocks or logs.
+// speed has no error at all. A rate may also be a fraction (numerator / denominator frames
+// per second): the remainder is then carried over denominator × deviceRate, so that the
+// position moves by exactly `numerator` source frames over that many output frames. Nothing
+// here allocates, blocks or logs.
 
 #include <atomic>
 #include <cstdint>
@@ -23,33 +26,61 @@ namespace vm {
 
 inline constexpr int kFractionBits = 32;
 
+// The largest denominator of a fractional rate.
+inline constexpr int64_t kMaxRateDenominator = 1 << 9;
+
+// A rate of numerator / denominator frames per second as one word, so that a change is one
+// atomic store: the numerator in the low 32 bits, the denominator in the high ones. 0 is no
+// rate at all.
+constexpr uint64_t PackExactRate(uint32_t numerator, uint32_t denominator) {
+  return uint64_t{denominator} << 32 | numerator;
+}
+
 class LoopResampler {
  public:
   // `deviceRate` is held to kMinDeviceRate..kMaxDeviceRate.
   explicit LoopResampler(int32_t deviceRate);
 
   int32_t DeviceRate() const { return deviceRate_; }
+  // For a device reopened at another rate: the position stays, the step follows.
+  void SetDeviceRate(int32_t deviceRate);
   // Back to the first frame of the sound.
   void Rewind();
   // Fills whole stereo frames (left, right = -left) of `interleaved`. `rate` is read before
   // every frame, so a change takes effect at the next frame and the position carries on.
   // Rates are held to 1..kMaxPlaybackRate.
   void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved);
+  // As above, but while `exactRate` is not 0 it rules: a PackExactRate fraction, held to
+  // 1..kMaxPlaybackRate frames per second and a denominator of 1..kMaxRateDenominator. With a denominator of 1 the frames are exactly
+  // those of the same whole rate.
+  void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, const std::atomic<uint64_t>& exactRate,
+              std::span<int16_t> interleaved);
   // The position within the loop, in source frames × 2^32.
   uint64_t Position() const { return position_; }
+  // Whole revolutions (passes over the loop's end) since the first frame after Rewind; at
+  // most the end's count, though a step longer than the loop may pass the end more than once.
+  uint64_t Revolutions() const { return Ended() ? endAfter_ : revolutions_; }
+  // Render gives silence from the first frame at which `count` whole revolutions are
+  // complete; 0 never ends. Kept across Rewind, which starts the count again.
+  void EndAfter(uint64_t count) { endAfter_ = count; }
+  bool Ended() const { return endAfter_ != 0 && revolutions_ >= endAfter_; }
 
  private:
-  void Retune(int32_t rate);
+  void Retune(int64_t numerator, int64_t denominator);
   int16_t LevelAt(const LoopSound& sound) const;
   void Advance(uint64_t loopLength);
 
   int32_t deviceRate_;
-  int32_t rate_ = 0;          // the rate the step below belongs to
+  int64_t numerator_ = 0;     // the rate the step below belongs to, as given
+  int64_t denominator_ = 1;
+  uint64_t divisor_ = 0;      // denominator × deviceRate
   uint64_t step_ = 0;         // whole part of rate × 2^32 / deviceRate
   uint64_t stepRemainder_ = 0;
   double scale_ = 0;          // 1 / (2 × step²), step in frames
-  uint64_t carry_ = 0;        // remainders gathered so far, below deviceRate
+  uint64_t carry_ = 0;        // remainders gathered so far, below divisor_
   uint64_t position_ = 0;
+  uint64_t revolutions_ = 0;
+  uint64_t endAfter_ = 0;     // 0: no end
 };
 
 }  // namespace vm

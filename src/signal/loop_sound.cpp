@@ -2,12 +2,36 @@
 
 namespace vm {
 
-// Only the left channel is kept: the output's right channel is always made as its exact
-// negative, whatever the image's right channel holds.
-//
+namespace {
+
+int16_t Sample(const WaveFrames& frames, int64_t frame, int channel) {
+  const uint8_t* at = frames.data.data() + 4 * frame + 2 * channel;
+  return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
+}
+
+// A wheel's image: the right channel is the negative of the left at every frame, as the
+// output makes it (-32768 stays -32768 in 16 bits).
+bool RightIsMinusLeft(const WaveFrames& frames) {
+  for (int64_t frame = 0; frame < frames.FrameCount(); ++frame) {
+    const int16_t left = Sample(frames, frame, 0);
+    if (Sample(frames, frame, 1) != static_cast<int16_t>(-left)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+LoopSound::LoopSound(const WaveFrames& frames) : LoopSound(frames, 0) {
+  if (!RightIsMinusLeft(frames)) right_.reset(new LoopSound(frames, 1));
+}
+
+LoopSound::~LoopSound() = default;
+LoopSound::LoopSound(LoopSound&&) noexcept = default;
+
 // Bounds: at most 2^22 frames plus padding, levels below 2^15, so sums stay below 2^38 and
 // double sums below 2^61.
-LoopSound::LoopSound(const WaveFrames& frames) : frames_(frames.FrameCount()), nominalRate_(frames.framesPerSecond) {
+LoopSound::LoopSound(const WaveFrames& frames, int channel)
+    : frames_(frames.FrameCount()), nominalRate_(frames.framesPerSecond) {
   const int64_t count = frames_;
   const auto padded = static_cast<size_t>(count + 2 * kPadFrames);
   padded_.resize(padded);
@@ -17,8 +41,7 @@ LoopSound::LoopSound(const WaveFrames& frames) : frames_(frames.FrameCount()), n
   int64_t doubleSum = 0;
   for (size_t k = 0; k < padded; ++k) {
     const int64_t frame = ((static_cast<int64_t>(k) - kPadFrames) % count + count) % count;
-    const uint8_t* at = frames.data.data() + 4 * frame;
-    const auto level = static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
+    const int16_t level = Sample(frames, frame, channel);
     padded_[k] = level;
     sums_[k] = sum;
     doubleSums_[k] = doubleSum;

@@ -3,8 +3,12 @@
 // little before the first frame and after the last one as the loop plays them, with their
 // first and second running sums. Any weighted mean over a stretch of the loop then costs
 // a few look-ups, however long the stretch and wherever the loop wraps.
+//
+// The right channel is kept only when it is not the exact negative of the left one (a cam
+// signal beside the wheel); otherwise the output makes it as -left, as it always did.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "signal/wave_reader.h"
@@ -20,6 +24,8 @@ class LoopSound {
 
   // Copies the frames; throws std::bad_alloc when the memory cannot be had.
   explicit LoopSound(const WaveFrames& frames);
+  ~LoopSound();
+  LoopSound(LoopSound&&) noexcept;
 
   uint32_t Frames() const { return frames_; }
   int32_t NominalRate() const { return nominalRate_; }
@@ -33,12 +39,19 @@ class LoopSound {
   // Sum of 2 × Sum(i) + level(i) for i before k: twice the integral of the running sum.
   int64_t DoubleSum(int64_t k) const { return doubleSums_[static_cast<size_t>(k)]; }
 
+  // The right channel's levels when they are not -left everywhere; null otherwise.
+  const LoopSound* Right() const { return right_.get(); }
+
  private:
+  // `channel` 0 is the left, 1 the right channel of each frame.
+  LoopSound(const WaveFrames& frames, int channel);
+
   uint32_t frames_ = 0;
   int32_t nominalRate_ = 0;
   std::vector<int16_t> padded_;
   std::vector<int64_t> sums_;
   std::vector<int64_t> doubleSums_;
+  std::unique_ptr<const LoopSound> right_;
 };
 
 }  // namespace vm

@@ -20,13 +20,17 @@ bool RenderSegments(const LoopSound& sound, int32_t deviceRate, std::span<const 
                     const SampleSink& sink) {
   LoopResampler resampler(deviceRate);
   std::atomic<int32_t> rate{sound.NominalRate()};
+  std::atomic<uint64_t> exactRate{0};
   int16_t buffer[2 * kBufferFrames];
   for (const RateSegment& segment : segments) {
     rate.store(segment.rate, std::memory_order_relaxed);
+    const bool whole = segment.denominator == 1;
+    exactRate.store(whole ? 0 : PackExactRate(static_cast<uint32_t>(segment.rate), static_cast<uint32_t>(segment.denominator)),
+                    std::memory_order_relaxed);
     for (uint64_t left = segment.frames; left > 0;) {
       const size_t frames = static_cast<size_t>(std::min<uint64_t>(left, kBufferFrames));
       const std::span<int16_t> out(buffer, 2 * frames);
-      resampler.Render(sound, rate, out);
+      resampler.Render(sound, rate, exactRate, out);
       if (!sink(out)) return false;
       left -= frames;
     }
@@ -40,8 +44,12 @@ bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::spa
                     const SampleSink& sink) {
   const auto frames = ReadWaveImage(image);
   if (!frames || deviceRate < kMinDeviceRate || deviceRate > kMaxDeviceRate) return false;
-  for (const RateSegment& segment : segments)
-    if (segment.rate < 1 || segment.rate > kMaxPlaybackRate) return false;
+  for (const RateSegment& segment : segments) {
+    const int64_t denominator = segment.denominator;
+    if (denominator < 1 || denominator > kMaxRateDenominator || segment.rate < denominator ||
+        segment.rate > kMaxPlaybackRate * denominator)
+      return false;
+  }
   try {
     const LoopSound sound(*frames);
     return RenderSegments(sound, deviceRate, segments, sink);

@@ -20,15 +20,31 @@ struct SoundOutput::Impl {
   std::optional<LoopResampler> resampler;
   bool playing = false;
   std::atomic<int32_t> rate{0};
+  std::atomic<uint64_t> exactRate{0};  // while not 0 it rules over `rate`
+  // Published by the audio thread after each buffer, so the main thread reads them without
+  // the device lock.
+  std::atomic<uint64_t> revolutions{0};
+  std::atomic<bool> ended{false};
+  std::atomic<uint64_t> renderedBuffers{0};
 
-  static void Render(void* context, int16_t* interleaved, int frames) {
+  static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate) {
     auto* self = static_cast<Impl*>(context);
     const std::span<int16_t> out(interleaved, static_cast<size_t>(std::max(frames, 0)) * 2);
+    // A device reopened at another rate: the sound goes on where it was, at its own rate.
+    if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
     if (self->sound && self->playing && self->resampler) {
-      self->resampler->Render(*self->sound, self->rate, out);
+      self->resampler->Render(*self->sound, self->rate, self->exactRate, out);
+      self->Publish();
     } else {
       std::fill(out.begin(), out.end(), int16_t{0});
     }
+    self->renderedBuffers.fetch_add(1, std::memory_order_release);
+  }
+
+  // Audio thread, or the main thread under the device lock.
+  void Publish() {
+    revolutions.store(resampler->Revolutions(), std::memory_order_relaxed);
+    ended.store(resampler->Ended(), std::memory_order_relaxed);
   }
 
   template <typename Change>
@@ -41,8 +57,10 @@ struct SoundOutput::Impl {
   void Rewind(bool play) {
     Locked([&] {
       resampler->Rewind();
+      Publish();
       playing = play;
     });
+    device->SetActive(play);  // silent for a while, the device may rest
   }
 };
 
@@ -50,11 +68,12 @@ SoundOutput::SoundOutput() : impl_(std::make_unique<Impl>()) {}
 
 SoundOutput::~SoundOutput() { Close(); }
 
-bool SoundOutput::Open() {
+bool SoundOutput::Open(const AudioDeviceOptions& options) {
   if (impl_->device) return true;
-  impl_->device = AudioDevice::OpenDefault(&Impl::Render, impl_.get());
+  impl_->device = AudioDevice::OpenDefault(&Impl::Render, impl_.get(), options);
   if (!impl_->device) return false;
   impl_->Locked([&] { impl_->resampler.emplace(impl_->device->FramesPerSecond()); });
+  impl_->device->SetActive(false);
   return true;
 }
 
@@ -72,8 +91,11 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
     fresh.swap(impl_->sound);
     impl_->playing = false;
     impl_->resampler->Rewind();
+    impl_->Publish();
     impl_->rate.store(impl_->sound->NominalRate(), std::memory_order_relaxed);
+    impl_->exactRate.store(0, std::memory_order_relaxed);
   });
+  impl_->device->SetActive(false);
   return true;  // `fresh` now holds the old sound and frees it here, off the audio thread
 }
 
@@ -81,6 +103,16 @@ bool SoundOutput::SetRate(int32_t framesPerSecond) {
   // Rates the conversion cannot follow are refused and the sound keeps its rate.
   if (!impl_->sound || framesPerSecond < 1 || framesPerSecond > kMaxPlaybackRate) return false;
   impl_->rate.store(framesPerSecond, std::memory_order_relaxed);
+  impl_->exactRate.store(0, std::memory_order_relaxed);
+  return true;
+}
+
+bool SoundOutput::SetExactRate(int64_t numerator, int64_t denominator) {
+  if (!impl_->sound || denominator < 1 || denominator > kMaxRateDenominator || numerator < denominator ||
+      numerator > int64_t{kMaxPlaybackRate} * denominator)
+    return false;
+  impl_->exactRate.store(PackExactRate(static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator)),
+                         std::memory_order_relaxed);
   return true;
 }
 
@@ -94,9 +126,46 @@ void SoundOutput::Stop() {
   if (impl_->sound) impl_->Rewind(false);
 }
 
+void SoundOutput::Unload() {
+  if (!impl_->device || !impl_->sound) return;
+  std::unique_ptr<const LoopSound> old;
+  impl_->Locked([&] {
+    old.swap(impl_->sound);
+    impl_->playing = false;
+  });
+}  // `old` is freed here, off the audio thread
+
 bool SoundOutput::HasSound() const { return impl_->sound != nullptr; }
 
 bool SoundOutput::IsPlaying() const { return impl_->playing; }
+
+bool SoundOutput::Pause() {
+  if (!impl_->sound) return false;
+  impl_->Locked([&] { impl_->playing = false; });
+  impl_->device->SetActive(false);  // silent for a while, the device may rest
+  return true;
+}
+
+bool SoundOutput::Resume() {
+  if (!impl_->sound) return false;
+  impl_->Locked([&] { impl_->playing = true; });
+  impl_->device->SetActive(true);
+  return true;
+}
+
+void SoundOutput::EndAfterRevolutions(uint64_t count) {
+  if (!impl_->device) return;
+  impl_->Locked([&] {
+    impl_->resampler->EndAfter(count);
+    impl_->Publish();
+  });
+}
+
+uint64_t SoundOutput::Revolutions() const { return impl_->revolutions.load(std::memory_order_relaxed); }
+
+bool SoundOutput::Ended() const { return impl_->ended.load(std::memory_order_relaxed); }
+
+uint64_t SoundOutput::RenderedBuffers() const { return impl_->renderedBuffers.load(std::memory_order_acquire); }
 
 void SoundOutput::Close() {
   if (!impl_->device) return;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <span>
 
+#include "platform/audio_device.h"
+
 namespace vm {
 
 class SoundOutput {
@@ -15,14 +17,35 @@ class SoundOutput {
   SoundOutput(const SoundOutput&) = delete;
   SoundOutput& operator=(const SoundOutput&) = delete;
 
-  bool Open();                                   // the default output device
+  // The default output device. It follows the device: reopened when lost, at rest while
+  // nothing plays (see AudioDevice); `options` are for measurements and tests.
+  bool Open(const AudioDeviceOptions& options = {});
   bool Load(std::span<const uint8_t> image);     // false leaves the old sound as it was
   bool SetRate(int32_t framesPerSecond);
+  // numerator / denominator frames per second, carried exactly (no drift over any length of
+  // play); it holds until the next SetRate or Load.
+  bool SetExactRate(int64_t numerator, int64_t denominator);
   bool PlayLooped();
   void Stop();
+  void Unload();                                 // releases the sound: silent until a Load
   bool HasSound() const;
   bool IsPlaying() const;
   void Close();
+
+  // For a player without a window. Pause silences the sound and keeps its position; Resume
+  // plays on from there (from the first frame after Load, PlayLooped or Stop, which rewind).
+  bool Pause();
+  bool Resume();
+  // Silence from the first frame at which `count` whole revolutions of the sound are
+  // complete, counted from the first frame after the last rewind; 0 never ends.
+  void EndAfterRevolutions(uint64_t count);
+  // Whole revolutions handed to the device since the last rewind, and whether the end set
+  // above has been reached; both as of the device's last buffer.
+  uint64_t Revolutions() const;
+  bool Ended() const;
+  // How many buffers the device has asked for. Counted after a change, one more means a
+  // buffer rendered with it; the next one, that this buffer has gone out to the device.
+  uint64_t RenderedBuffers() const;
 
  private:
   struct Impl;

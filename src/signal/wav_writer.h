@@ -1,13 +1,14 @@
 #pragma once
-// A 16-bit stereo PCM WAV file written from a stream of frames. The file appears under its
-// name only when complete: frames go to a temporary file beside it, which Commit renames
-// over the target; anything else removes the temporary file and leaves the target as it was.
+// A 16-bit stereo PCM WAV file written from a stream of frames through the atomic file writer:
+// the file appears under its name only when complete (flushed to the disk, the old file's mode
+// kept), and anything short of Commit leaves the target as it was.
 
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
-#include <vector>
+
+#include "platform/atomic_file.h"
+#include "signal/wav_header.h"
 
 namespace vm {
 
@@ -15,29 +16,17 @@ namespace vm {
 // more).
 inline constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
 
-// The 44 header bytes of a 16-bit stereo PCM WAV file holding `dataBytes` bytes of frames.
-std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes);
-
 class WavWriter {
  public:
-  WavWriter() = default;
-  ~WavWriter();  // abandons an uncommitted file
-  WavWriter(const WavWriter&) = delete;
-  WavWriter& operator=(const WavWriter&) = delete;
-
   bool Open(const std::string& path, int32_t framesPerSecond);
   // Interleaved samples, left then right, whole frames. False when they cannot be written
   // (a WAV file holds less than 4 GiB of frames); the file is then abandoned.
   bool Append(std::span<const int16_t> interleaved);
   bool Commit();
-  void Abandon();
+  void Abandon();  // also when the writer goes out of scope uncommitted
 
  private:
-  static bool WriteSamples(std::FILE* file, std::span<const int16_t> interleaved);
-
-  std::string path_;
-  std::string temporaryPath_;
-  std::FILE* file_ = nullptr;
+  AtomicFileWriter file_;
   int32_t framesPerSecond_ = 0;
   uint64_t dataBytes_ = 0;
 };

@@ -1,28 +1,23 @@
 #include "signal/wave_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
+
+#include "signal/wav_header.h"
 
 namespace vm {
 namespace {
 
 constexpr int32_t kNominalRate = 44100;
-constexpr int32_t kHeaderBytes = 44;
+constexpr int32_t kHeaderBytes = kWavHeaderBytes;
 constexpr int16_t kLow = -32000;
 constexpr int16_t kHigh = 32000;
 
 void Put16(uint8_t* at, uint16_t value) {
   at[0] = static_cast<uint8_t>(value & 0xFFu);
   at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFFu);
-}
-
-void PutId(uint8_t* at, const char (&id)[5]) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(id[i]);
 }
 
 // Frames of `count` identical (left, right = -left) pairs from `at` on; returns the next free byte.
@@ -36,25 +31,6 @@ uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
   return at;
 }
 
-void PutHeader(uint8_t* at, uint32_t dataBytes) {
-  constexpr uint16_t channels = 2;
-  constexpr uint16_t bitsPerSample = 16;
-  constexpr uint16_t blockAlign = channels * ((bitsPerSample + 7) / 8);
-  PutId(at, "RIFF");
-  Put32(at + 4, 36u + dataBytes);
-  PutId(at + 8, "WAVE");
-  PutId(at + 12, "fmt ");
-  Put32(at + 16, 16);
-  Put16(at + 20, 1);
-  Put16(at + 22, channels);
-  Put32(at + 24, kNominalRate);
-  Put32(at + 28, static_cast<uint32_t>(kNominalRate) * blockAlign);
-  Put16(at + 32, blockAlign);
-  Put16(at + 34, bitsPerSample);
-  PutId(at + 36, "data");
-  Put32(at + 40, dataBytes);
-}
-
 }  // namespace
 
 std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
@@ -65,10 +41,7 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   const int64_t m = missingTeeth;
   if (p < 0 || m < 0 || p + m < 1 || (wheelAt != Camshaft && wheelAt != Crankshaft)) return std::nullopt;
 
-  // Three truncating divisions in this order; each truncation shows in the signal.
-  const int64_t q1 = kNominalRate / (2 * (p + m));
-  const int64_t q2 = q1 / 32;
-  const int64_t n = q2 / wheelAt;
+  const int64_t n = HalfToothFrames(availableTeeth, missingTeeth, wheelAt);
   const int64_t dataBytes = 8 * n * p + 8 * n * m;
   if (dataBytes > std::numeric_limits<int32_t>::max() - kHeaderBytes) return std::nullopt;
 
@@ -78,7 +51,8 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  PutHeader(image.data(), static_cast<uint32_t>(dataBytes));
+  const std::vector<uint8_t> header = WavHeader(kNominalRate, static_cast<uint32_t>(dataBytes));
+  std::copy(header.begin(), header.end(), image.begin());
   if (n == 0) return image;  // no frames; a count of 2^31 teeth must not take seconds to say so
   uint8_t* at = image.data() + kHeaderBytes;
   for (int64_t tooth = 0; tooth < p; ++tooth) {
@@ -87,6 +61,13 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   }
   PutFrames(at, 2 * n * m, kLow);
   return image;
+}
+
+int64_t HalfToothFrames(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
+  // Three truncating divisions in this order; each truncation shows in the signal.
+  const int64_t q1 = kNominalRate / (2 * (int64_t{availableTeeth} + missingTeeth));
+  const int64_t q2 = q1 / 32;
+  return q2 / wheelAt;
 }
 
 int32_t PlaybackRate(int32_t rpm) {

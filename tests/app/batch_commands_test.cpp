@@ -1,5 +1,6 @@
 // File > Batch > Load and Save with scripted requesters and real files.
 #include "support/program_fixture.h"
+#include "support/heap_ceiling.h"
 #include "platform/atomic_file.h"
 
 namespace vm::test {
@@ -30,6 +31,37 @@ TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
   EXPECT_TRUE(app->batch().BatchLoaded());
   for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
   EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
+}
+
+// A file mostly of comment, in each encoding: reading it takes memory of about its size once,
+// and with less than that to spare the table stays as it was and the program goes on.
+TEST_F(BatchCommandsTest, LoadNeedsMemoryOfTheFilesSizeOnceAndFailsQuietlyWithLess) {
+  constexpr size_t kComment = 8 << 20;
+  auto utf16 = [](const std::string& text) {
+    std::string out = "\xFF\xFE";
+    for (char c : text) out += std::string{c, '\0'};
+    return out;
+  };
+  const std::string text = "1000|2000\r\n;" + std::string(kComment, 'x') + "\r\n3000|4000\r\n";
+  const std::vector<BatchRow> before = {{"5000", "1000", ""}};
+  AddRows(before);
+  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16(text)}) {
+    WriteFile("big.rbt", bytes);
+    {
+      const HeapCeiling tooLittle(bytes.size() / 2);
+      LoadFile("big.rbt");
+    }
+    EXPECT_EQ(Rows(), before);
+    {
+      const HeapCeiling enough(bytes.size() + bytes.size() / 2);
+      LoadFile("big.rbt");
+    }
+    EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"1000", "2000", ""}, {"3000", "4000", ""}}));
+    ClickRow(0);
+    Choose(StepDeleteItem);
+    Choose(StepDeleteItem);
+    AddRows(before);
+  }
 }
 
 TEST_F(BatchCommandsTest, LoadOverADeletedOutTableEnablesNothing) {

@@ -28,6 +28,18 @@ TEST_F(DialogsTest, OkTakesAnyTextAsTheName) {
   EXPECT_EQ(toolkit.Text(NameEdit), " [x] = ; y ");
 }
 
+TEST_F(DialogsTest, PressesQueuedForADialogThatHasGoneDoNothing) {
+  Menu(NameItem);
+  TypeName("VW 60-2");
+  // A fast double click: both presses are queued before the first is handled.
+  QTest::mouseClick(W(NameOkButton), Qt::LeftButton);
+  QTest::mouseClick(W(NameOkButton), Qt::LeftButton);
+  app->ProcessPending();
+  EXPECT_EQ(app->config().Type, "VW 60-2");
+  EXPECT_EQ(tk.StatusText(NameField), "VW 60-2");
+  EXPECT_FALSE(tk.IsWindowOpen(NameDialog));
+}
+
 TEST_F(DialogsTest, CancelAndCloseBoxChangeNothing) {
   Choose(NameItem);
   EXPECT_EQ(DialogTitle(), "Edit no name");

@@ -15,15 +15,24 @@ const std::string kDefaultSettings =
     "WheelAt = camshaft\r\n\r\n[RPM]\r\n1 = 1000\r\n2 = 2000\r\n3 = 3000\r\n4 = 4000\r\n"
     "5 = 5000\r\n6 = 6000\r\n7 = 7000\r\n8 = 8000\r\n9 = 9000\r\n10 = 10000\r\n";
 
-TEST(SettingsPathTest, EveryExeBecomesIniAndANameWithoutOneGetsIniAppended) {
+std::string ReplaceFirst(std::string text, const std::string& from, const std::string& to) {
+  return text.replace(text.find(from), from.size(), to);
+}
+
+TEST(SettingsPathTest, ExeNamesTakeTheIniRuleOtherNamesGetIniAppendedBesideThemselves) {
   const struct { const char* exe; const char* settings; } cases[] = {
       {"C:\\Tools\\wheel.exe", "C:\\Tools\\wheel.ini"},
       {"D:\\a.exe.d\\wheel.exe", "D:\\a.ini.d\\wheel.ini"},
+      {"/x/.exe.exe", "/x/.ini.ini"},
       {"/opt/velomira/velomira", "/opt/velomira/velomira.ini"},
       {"C:\\Tools\\WHEEL.EXE", "C:\\Tools\\WHEEL.EXE.ini"},
-      {"/opt/a.exe.d/velomira", "/opt/a.ini.d/velomira.ini"},
-      {"/x/.exe.exe", "/x/.ini.ini"},
-      {"/x/a.exexe", "/x/a.inixe.ini"},
+      {"D:\\a.exe.d\\WHEEL.EXE", "D:\\a.exe.d\\WHEEL.EXE.ini"},
+      // A folder's ".exe" is never touched unless the program is named "*.exe".
+      {"/opt/x.exe.d/velomira", "/opt/x.exe.d/velomira.ini"},
+      {"/x/a.exexe", "/x/a.exexe.ini"},
+      // Never the program itself.
+      {"/opt/tool.ini", "/opt/tool.ini.ini"},
+      {"/opt/a.exe.ini", "/opt/a.exe.ini.ini"},
   };
   for (const auto& c : cases) EXPECT_EQ(SettingsPath(c.exe), c.settings) << c.exe;
   EXPECT_EQ(ExecutableFolder("/opt/velomira/velomira"), "/opt/velomira/");
@@ -42,6 +51,55 @@ TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
   app->End();
   EXPECT_EQ(ReadFile(exePath + ".ini"), kDefaultSettings);
   EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
+}
+
+// Where the executable's place takes no settings file (an installed program; here a folder
+// that does not exist, or a folder in the file's place), the settings live in the user's
+// configuration folder, made for that user at the first save, and the next start reads them.
+// A place that can take the file keeps it, even through a link that names no file yet; under
+// /usr no place does, even for root.
+TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
+  const std::string configHome = dir.filePath("home-config").toStdString();
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved == nullptr ? "" : saved;
+  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+  const std::string userFile = configHome + "/velomira/velomira.ini";
+  const std::string folder = dir.path().toStdString();
+  namespace fs = std::filesystem;
+  const struct { const char* name; std::string exe; bool user; } cases[] = {
+      {"a missing folder", folder + "/missing/velomira", true},
+      {"an installed program", "/usr/bin/velomira", true},
+      {"a folder in the file's place", folder + "/dir-beside/velomira", true},
+      {"a dangling link", folder + "/link-beside/velomira", false},
+      {"a writable folder", folder + "/plain/velomira", false},
+  };
+  fs::create_directories(folder + "/dir-beside/velomira.ini");
+  fs::create_directories(folder + "/link-beside");
+  fs::create_symlink(folder + "/link-beside/elsewhere.ini", folder + "/link-beside/velomira.ini");
+  fs::create_directories(folder + "/plain");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(configHome);
+    exePath = c.exe;
+    StartApp();
+    // Stops here when wrong, so that a failure never writes beside an installed program.
+    ASSERT_EQ(app->settingsPath(), c.user ? userFile : exePath + ".ini");
+    if (!c.user) continue;
+    EXPECT_FALSE(fs::exists(configHome)) << "nothing is made before the first save";
+    Menu(NameItem);
+    tk.SetText(NameEdit, "installed");
+    Click(NameOkButton);
+    Menu(ExitItem);
+    app->End();
+    EXPECT_EQ(ReadFile(userFile), ReplaceFirst(kDefaultSettings, "no name", "installed"));
+    EXPECT_EQ(fs::status(configHome + "/velomira").permissions(), fs::perms::owner_all);
+    app.reset();
+    StartApp();
+    EXPECT_EQ(tk.StatusText(NameField), "installed");
+    app.reset();
+  }
+  setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  if (saved == nullptr) unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {

@@ -80,7 +80,8 @@ std::string MenuTree(const QMenu& menu, const std::string& indent) {
     if (action->isSeparator()) {
       text += indent + "---\n";
     } else {
-      text += indent + action->text().toStdString() + (action->isEnabled() ? "" : " (off)") + "\n";
+      text += indent + action->text().toStdString() + (action->isEnabled() ? "" : " (off)") +
+              (action->isCheckable() ? (action->isChecked() ? " [x]" : " [ ]") : "") + "\n";
       if (action->menu() != nullptr) text += MenuTree(*action->menu(), indent + "  ");
     }
   }
@@ -99,10 +100,11 @@ TEST_F(MainWindowTest, MenusHaveTheirLabelsOrderAndStartingStates) {
             "  ---\n  Exit\n"
             "Edit\n  Name\n  ---\n  Batch\n    Edit\tReturn (off)\n    Del\tDel (off)\n"
             "    Ins\tIns (off)\n    Add\tAlt-A\n"
+            "Signal\n  Exact wheel speed [ ]\n  Cam signal...\n"
             "Help\n  About\n");
   EXPECT_EQ(MenuTree(*ToolkitAccess::PopupMenu(toolkit, BatchPopupMenu), ""), "Edit\nDel\nIns\nAdd\n");
   // The items carry their numbers: each delivers the MenuEvent of its own number.
-  for (int item = ConfigLoadItem; item <= AboutItem; ++item) {
+  for (int item = ConfigLoadItem; item <= CamSignalItem; ++item) {
     ASSERT_NE(ToolkitAccess::MenuAction(toolkit, MainMenu, item), nullptr) << item;
   }
   EXPECT_EQ(ToolkitAccess::MenuAction(toolkit, MainMenu, ExitItem)->text(), "Exit");

@@ -36,15 +36,16 @@ struct Wheel {
   double gapRatio = 0;   // the interval across the gap over `period`
 };
 
-std::vector<double> RisingEdges(const std::string& stream, size_t fromFrame) {
+// Where `channel` (0 left, 1 right) rises through `level`, in device frames.
+std::vector<double> RisingEdges(const std::string& stream, size_t fromFrame, int channel = 0, double level = 0) {
   std::vector<double> edges;
   const size_t frames = stream.size() / 4;
-  auto left = [&](size_t frame) {
-    return static_cast<int16_t>(static_cast<uint8_t>(stream[frame * 4]) |
-                                static_cast<uint8_t>(stream[frame * 4 + 1]) << 8);
+  auto sample = [&](size_t frame) {
+    const size_t at = frame * 4 + 2 * static_cast<size_t>(channel);
+    return static_cast<int16_t>(static_cast<uint8_t>(stream[at]) | static_cast<uint8_t>(stream[at + 1]) << 8) - level;
   };
   for (size_t i = fromFrame + 1; i < frames; ++i) {
-    const double a = left(i - 1), b = left(i);
+    const double a = sample(i - 1), b = sample(i);
     if (a < 0 && b >= 0) edges.push_back(static_cast<double>(i - 1) + -a / (b - a));
   }
   return edges;
@@ -83,15 +84,21 @@ class PlayedSignalTest : public ProgramFixture {
 
   size_t WrittenFrames() { return ReadFile(disk_->path()).size() / 4; }
 
-  // The wheel heard in a stretch of about 0.4 s written after this call, skipping what
-  // the device had buffered already.
-  Wheel Listen() {
-    const size_t from = WrittenFrames() + 4096;
+  // A stretch of about 0.4 s written after this call, skipping what the device had
+  // buffered already; `from` is where it starts.
+  std::string Record(size_t& from) {
+    from = WrittenFrames() + 4096;
     const size_t until = from + static_cast<size_t>(0.4 * kDeviceRate);
     for (int i = 0; i < 400 && WrittenFrames() < until; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return Measure(RisingEdges(ReadFile(disk_->path()), from));
+    return ReadFile(disk_->path());
+  }
+  // The wheel heard in such a stretch.
+  Wheel Listen() {
+    size_t from = 0;
+    const std::string stream = Record(from);
+    return Measure(RisingEdges(stream, from));
   }
 
   std::unique_ptr<DiskDriver> disk_;
@@ -133,6 +140,45 @@ TEST_F(PlayedSignalTest, AWheelChangeReachesTheSignalAtTheNextStartOnly) {
   EXPECT_EQ(wheel.teeth, 47);
   EXPECT_NEAR(wheel.gapRatio, 2.0, 0.01);
   EXPECT_NEAR(wheel.period, ToothPeriod(28, 11200), 0.05);  // 44100 / 96 / 32 is still 14
+}
+
+// The exact wheel speed, switched on while the tone plays: a 58 + 2 crankshaft wheel at 1000
+// RPM has 1000 tooth periods a second (48 device frames) instead of 1120.
+TEST_F(PlayedSignalTest, ExactWheelSpeedTurnsThePlayingWheelAtTheShownRpmAtOnce) {
+  for (int i = 0; i < 12; ++i) Key(TeethSpin, Qt::Key_Up);  // 58 present
+  Click(CrankshaftOption);
+  Click(StartStopButton);
+  EXPECT_NEAR(Listen().period, ToothPeriod(10, 11200), 0.05);
+  Menu(ExactSpeedItem);
+  Wheel wheel = Listen();
+  EXPECT_EQ(wheel.teeth, 58);
+  EXPECT_NEAR(wheel.period, 48.0, 0.05);
+  Key(RpmCombo, Qt::Key_Down);  // the preset 2000, at the exact rate too
+  EXPECT_NEAR(Listen().period, 24.0, 0.05);
+  TypeRpm("3000");
+  Click(SetButton);  // and a typed RPM
+  EXPECT_NEAR(Listen().period, 16.0, 0.05);
+  Click(StartStopButton);
+  app->config().WheelAt = Camshaft;  // not heard: the loaded wheel's own rate is what counts
+  Post(UserEvent(ControlEvent, MainWindow, RpmSlider));  // as a batch runner moves the slider
+  EXPECT_NEAR(Listen().period, 16.0, 0.05);
+  Menu(ExactSpeedItem);
+  EXPECT_NEAR(Listen().period, ToothPeriod(10, 33600), 0.05);
+}
+
+// With the cam signal the right channel is no longer -left: one event per engine cycle (a
+// revolution of the 46 + 2 camshaft wheel, 0.12 s at 1000 RPM), the wheel on the left.
+TEST_F(PlayedSignalTest, TheCamSignalTakesTheRightChannelFromTheNextStart) {
+  Menu(CamSignalItem);
+  Click(CamCheckBox);
+  Click(CamOkButton);
+  Click(StartStopButton);
+  size_t from = 0;
+  const std::string stream = Record(from);
+  EXPECT_EQ(Measure(RisingEdges(stream, from)).teeth, 46);
+  const std::vector<double> events = RisingEdges(stream, from, 1, 16000);
+  ASSERT_GE(events.size(), 3u);
+  for (size_t i = 1; i < events.size(); ++i) EXPECT_NEAR(events[i] - events[i - 1], 0.12 * kDeviceRate, 0.5);
 }
 
 }  // namespace

@@ -143,11 +143,19 @@ INSTANTIATE_TEST_SUITE_P(
         RampCase{"NegativeDuration", -1294967296, 1000, 2000, {500}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RunnerStep, ZeroDurationEndsAtTheFirstTest) {
-  StepRun run(0, 1000, 2000);
-  run.Run();
-  EXPECT_EQ(run.clock.sleeps, 1);
-  EXPECT_EQ(run.sink.Countdowns(), (std::vector<std::string>{"0.0s", ""}));
+TEST(RunnerStep, ZeroAndNegativeDurationsEndAtTheFirstTest) {
+  // The two most negative durations too: a wrapping compare of the end time would run them
+  // for 24.8 days (here they are stopped after a few polls instead).
+  for (const int32_t duration : {0, -1, -1294967296, -2147483647, -2147483647 - 1}) {
+    StepRun run(duration, 1000, 2000);
+    run.clock.onSleep = [&] {
+      if (run.clock.sleeps == 5) run.job.stop = 1;
+    };
+    run.Run();
+    EXPECT_EQ(run.clock.sleeps, 1) << duration;
+    EXPECT_EQ(run.sink.Countdowns(), (std::vector<std::string>{FormatCountdown(duration), ""})) << duration;
+    EXPECT_EQ(run.sink.Count(EventStepDone), 1) << duration;
+  }
 }
 
 TEST(RunnerStep, ShortStepKeepsItsFirstCountdown) {

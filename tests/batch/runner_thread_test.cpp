@@ -9,6 +9,7 @@
 
 #include "batch/ids.h"
 #include "batch/runner_thread.h"
+#include "support/no_new_threads.h"
 
 namespace vm {
 namespace {
@@ -110,6 +111,14 @@ TEST(RunnerThread, RunnerThatDoesNotEndIsLetGoAndSilenced) {
   clock->Release();
   ASSERT_TRUE(WaitEnded(*runner));
   EXPECT_EQ(log.Events().size(), before);  // its closing countdown went nowhere
+}
+
+TEST(RunnerThread, AThreadThatCannotBeCreatedGivesNoRunner) {
+  EventLog log;
+  const test::NoNewThreads noThreads;
+  ASSERT_TRUE(noThreads.ok());
+  EXPECT_EQ(RunnerThread::Launch(1000, 1000, 2000, 1, log.Poster()), nullptr);
+  EXPECT_TRUE(log.Events().empty());
 }
 
 TEST(RunnerThread, DestroyingALiveRunnerStopsIt) {

@@ -94,9 +94,19 @@ TEST_F(PreferenceReadTest, EnumerationVisitsKeysOfTheGroupInFileOrder) {
   EXPECT_EQ(file_.ReadString("x", kAbsent), kAbsent);
 }
 
+TEST_F(PreferenceReadTest, CommentsSkipOneSpaceAfterTheSemicolon) {
+  // Only what the comment's text holds shows: it is written back after "; ".
+  OpenText(";  two spaces\n;none\n;\tand a tab\n[G]\nk=1\n");
+  file_.SelectGroup("G");
+  file_.WriteString("k", "2");
+  file_.Close();
+  EXPECT_EQ(testing::ReadBytes(dir_.Path("p.ini")), ";  two spaces\r\n; none\r\n; \tand a tab\r\n[G]\r\nk = 2\r\n");
+}
+
 TEST_F(PreferenceReadTest, Utf8FilesHandBackEightBitText) {
-  OpenText("\xEF\xBB\xBF[G]\n\xC3\xA9t\xC3\xA9=\xC3\xA9\nb=\xE2\x82\xAC\n");
-  ASSERT_TRUE(file_.SelectGroup("G"));
+  OpenText("\xEF\xBB\xBF[Z\xC3\xBCndrad]\n\xC3\xA9t\xC3\xA9=\xC3\xA9\nb=\xE2\x82\xAC\n");
+  EXPECT_FALSE(file_.SelectGroup("Z\xC3\xBCndrad"));
+  ASSERT_TRUE(file_.SelectGroup("z\xFCNDRAD"));  // the group's name too is converted, then compared
   EXPECT_EQ(file_.ReadString("\xE9T\xE9", ""), "\xE9");  // the name is converted, then compared
   EXPECT_EQ(file_.ReadString("b", ""), "?");
   ASSERT_TRUE(file_.NextKey());

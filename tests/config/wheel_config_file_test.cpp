@@ -33,6 +33,7 @@ class WheelConfigFileTest : public ::testing::Test {
   }
   WheelConfig Load() {
     WheelConfig config{"junk", -1, -1, 7, {1, 2}};  // every field must be overwritten
+    config.Signal = {true, true, 5, 5};
     LoadWheelConfig(path_, config);
     return config;
   }
@@ -145,6 +146,34 @@ TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
     if (*other) saveTo(other);
     expectUntouched();
   }
+}
+
+// The signal options live in a group of their own, written only for what differs from the
+// defaults, so that a record without them saves as it always did.
+TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrips) {
+  const struct { SignalOptions signal; bool presets; std::string file; } cases[] = {
+      {{}, true, kDefaultFile},
+      {{.exactSpeed = true}, true, kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
+      {{.cam = true, .camAngle = 90}, true, kDefaultFile + "\r\n[Signal]\r\nCam = 1\r\nCamAngle = 90\r\n"},
+      {{.camAngle = 719, .camWidth = 360}, true, kDefaultFile + "\r\n[Signal]\r\nCamAngle = 719\r\nCamWidth = 360\r\n"},
+      {{true, true, 359, 6}, true,
+       kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\nCam = 1\r\nCamAngle = 359\r\nCamWidth = 6\r\n"},
+      {{.exactSpeed = true}, false, kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
+  };
+  for (const auto& c : cases) {
+    WheelConfig config = DefaultWheelConfig();
+    config.Signal = c.signal;
+    SaveWheelConfig(path_, config, c.presets ? PresetTexts(config) : std::vector<std::string>{});
+    EXPECT_EQ(ReadBytes(path_), c.file);
+    const WheelConfig loaded = Load();
+    EXPECT_EQ(loaded.Signal, c.signal) << c.file;
+    SaveWheelConfig(path_, loaded, c.presets ? PresetTexts(loaded) : std::vector<std::string>{});
+    EXPECT_EQ(ReadBytes(path_), c.file);
+  }
+  // Without the group every option is off; values beyond their ranges are held to them.
+  EXPECT_EQ(LoadText(kDefaultFile).Signal, SignalOptions{});
+  EXPECT_EQ(LoadText(kGeneral + "[signal]\r\nCamAngle = 900\r\nCamWidth = -3\r\nCam = yes\r\n").Signal,
+            (SignalOptions{.camAngle = 719}));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // Saves that fail leave the old file byte for byte and nothing beside it.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <string>
 
 #include "platform/atomic_file.h"
@@ -13,11 +16,12 @@ namespace vm::test {
 namespace {
 
 const std::string kOld = "[General]\r\nType = precious\r\n";
+const std::string kNew = "[General]\r\nType = new\r\n";
 
 class AtomicSaveTest : public ::testing::Test {
  protected:
   AtomicSaveTest() { WriteFile(dir_.Path("old.cfg"), kOld); }
-  bool Save(const std::string& name) { return ReplaceFile(dir_.Path(name), "[General]\r\nType = new\r\n"); }
+  bool Save(const std::string& name) { return ReplaceFile(dir_.Path(name), kNew); }
   void ExpectUntouched() {
     EXPECT_EQ(ReadFile(dir_.Path("old.cfg")), kOld);
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"old.cfg"});
@@ -42,16 +46,75 @@ TEST_F(AtomicSaveTest, MissingFolderCreatesNothing) {
 }
 
 TEST_F(AtomicSaveTest, UnwritableFileOrFolderStaysAsItWas) {
-  // Locking the file stops its save; locking the folder stops every save into it.
-  for (const auto& [locked, other] : {std::pair(dir_.Path("old.cfg"), ""), std::pair(dir_.path(), "new.cfg")}) {
+  // Locking the file stops its save; locking the folder stops a new file in it.
+  for (const auto& [locked, name] : {std::pair(dir_.Path("old.cfg"), "old.cfg"), std::pair(dir_.path(), "new.cfg")}) {
     Unwritable lock(locked);
     if (!lock.ok()) GTEST_SKIP() << "cannot make " << locked << " unwritable here";
-    EXPECT_FALSE(Save("old.cfg"));
-    if (*other) {
-      EXPECT_FALSE(Save(other));
-    }
+    EXPECT_FALSE(Save(name));
     ExpectUntouched();
   }
+}
+
+TEST_F(AtomicSaveTest, FileInAFolderThatTakesNoNewFilesIsWrittenInPlace) {
+  Unwritable lock(dir_.path());
+  if (!lock.ok()) GTEST_SKIP() << "cannot make a folder unwritable here";
+  EXPECT_TRUE(Save("old.cfg"));
+  EXPECT_EQ(ReadFile(dir_.Path("old.cfg")), kNew);
+  EXPECT_EQ(dir_.Names(), std::set<std::string>{"old.cfg"});
+  SetSaveFaultForTesting(SaveFault::WritePartway);
+  EXPECT_FALSE(ReplaceFile(dir_.Path("old.cfg"), "0123456789"));  // a failure is still one
+  SetSaveFaultForTesting(SaveFault::None);
+}
+
+// Names the temporary file could not hold, and links whose file is not there yet.
+TEST_F(AtomicSaveTest, LongNamesAndDanglingLinksAreSaved) {
+  ASSERT_EQ(::mkdir(dir_.Path("sub").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("made.cfg", dir_.Path("dangling.cfg").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/deep.cfg", dir_.Path("into.cfg").c_str()), 0);
+  ASSERT_EQ(::symlink(dir_.Path("into.cfg").c_str(), dir_.Path("chain.cfg").c_str()), 0);
+  const std::string longest(251, 'w');
+  const std::pair<std::string, std::string> cases[] = {
+      {longest + ".cfg", longest + ".cfg"},  // 255 bytes, the longest name there is
+      {std::string(239, 'w') + ".cfg", std::string(239, 'w') + ".cfg"},
+      {"dangling.cfg", "made.cfg"},
+      {"chain.cfg", "sub/deep.cfg"},
+  };
+  for (const auto& [saved, written] : cases) {
+    SCOPED_TRACE(saved.substr(0, 20));
+    EXPECT_TRUE(Save(saved));
+    EXPECT_EQ(ReadFile(dir_.Path(written)), kNew);
+  }
+  struct stat st {};
+  for (const char* link : {"dangling.cfg", "into.cfg", "chain.cfg"}) {
+    ASSERT_EQ(::lstat(dir_.Path(link).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+  }
+  EXPECT_EQ(dir_.Names().size(), 8u);  // old.cfg, sub, two long names, three links, made.cfg: no temporary
+}
+
+// A save killed part-way (here by the file size limit) leaves at most one temporary file,
+// whatever the number of such saves, and the next save of the target clears it.
+TEST_F(AtomicSaveTest, KilledSavesLeaveOneTemporaryThatTheNextSaveClears) {
+  for (int kill = 0; kill < 3; ++kill) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const rlimit noCore{0, 0}, small{16, 16};
+      ::setrlimit(RLIMIT_CORE, &noCore);
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      ReplaceFile(dir_.Path("old.cfg"), std::string(4096, 'x'));
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+  }
+  EXPECT_EQ(ReadFile(dir_.Path("old.cfg")), kOld);
+  const std::set<std::string> left = dir_.Names();
+  EXPECT_EQ(left.size(), 2u);
+  for (const std::string& name : left) EXPECT_LE(name.size(), 64u) << name;
+  EXPECT_TRUE(ReplaceFile(dir_.Path("old.cfg"), "new"));
+  EXPECT_EQ(dir_.Names(), std::set<std::string>{"old.cfg"});
 }
 
 TEST_F(AtomicSaveTest, SuccessKeepsPermissionsOwnerAndLinks) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -186,6 +187,47 @@ TEST(LoopResampler, RewindStartsAgainAtTheFirstFrame) {
   resampler.Rewind();
   resampler.Render(sound, rate, again);
   EXPECT_EQ(first, again);
+}
+
+// Output frame n stands at n × rate / deviceRate source frames, so the first frame at K
+// passes over the loop is frame ceil(K × frames × deviceRate / rate): from it on, silence,
+// whatever the buffers; a rewind counts again to the same end.
+TEST(LoopResampler, EndsAfterKWholeRevolutions) {
+  const WaveImage image = *BuildWaveImage(46, 2, Camshaft);
+  const auto tiny = FramesOf({30000, -30000, 10000});
+  struct Case {
+    LoopSound sound;
+    int32_t deviceRate, rate;
+    uint64_t k;
+    size_t buffer;
+  };
+  const Case cases[] = {
+      {WheelSound(image), 48000, 11200, 3, 512},  // the end falls exactly on a frame
+      {WheelSound(image), 44100, 12347, 5, 1},
+      {SoundOf(tiny), 4000, kMaxPlaybackRate, 1000, 2},  // hundreds of passes a frame
+  };
+  for (const Case& c : cases) {
+    const uint64_t played = (c.k * c.sound.Frames() * static_cast<uint64_t>(c.deviceRate) + c.rate - 1) / c.rate;
+    const std::vector<int16_t> endless = Render(c.sound, c.deviceRate, {{c.rate, played}}, c.buffer);
+    LoopResampler resampler(c.deviceRate);
+    resampler.EndAfter(c.k);
+    std::atomic<int32_t> rate{c.rate};
+    for (int pass = 0; pass < 2; ++pass) {
+      std::vector<int16_t> out, chunk(2 * c.buffer);
+      while (out.size() < 2 * played + 100) {
+        resampler.Render(c.sound, rate, chunk);
+        out.insert(out.end(), chunk.begin(), chunk.end());
+      }
+      EXPECT_TRUE(std::equal(endless.begin(), endless.end(), out.begin())) << c.k;
+      EXPECT_TRUE(std::all_of(out.begin() + static_cast<std::ptrdiff_t>(endless.size()), out.end(),
+                              [](int16_t level) { return level == 0; })) << c.k;
+      EXPECT_TRUE(resampler.Ended());
+      EXPECT_EQ(resampler.Revolutions(), c.k);
+      resampler.Rewind();
+      EXPECT_FALSE(resampler.Ended());
+      EXPECT_EQ(resampler.Revolutions(), 0u);
+    }
+  }
 }
 
 TEST(LoopResampler, ShorterSoundAfterALongerOneStaysInside) {

@@ -103,6 +103,18 @@ TEST_F(RenderFiles, FailureLeavesTheOldFileAndNoTemporary) {
   EXPECT_EQ(FilesInDir(), 1u);
 }
 
+TEST_F(RenderFiles, WavFileKeepsTheModeOfTheFileItReplaces) {
+  const fs::path path = dir / "out.wav";
+  { std::ofstream(path) << "old"; }
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const RateSegment segments[] = {{11200, 100}};
+  std::string error;
+  ASSERT_TRUE(RenderScheduleToWav(path.string(), wheel, 48000, segments, error)) << error;
+  EXPECT_EQ(Read(path).size(), 44u + 400u);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
 TEST_F(RenderFiles, WriterAbandonsPartFramesAndUncommittedFiles) {
   const fs::path path = dir / "w.wav";
   {

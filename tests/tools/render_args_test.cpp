@@ -70,5 +70,42 @@ TEST(RenderArgs, BadArgumentsAreNamed) {
   }
 }
 
+// --exact-speed stands alone, --cam takes ANGLE[:WIDTH]; what is wrong is named.
+TEST(RenderArgs, SignalOptionsAndTheFlag) {
+  const struct { std::vector<std::string> args; SignalOptions signal; const char* named; } cases[] = {
+      {{}, {}, nullptr},
+      {{"--exact-speed"}, {.exactSpeed = true}, nullptr},
+      {{"--cam", "90", "--exact-speed"}, {true, true, 90, 0}, nullptr},
+      {{"--exact-speed", "--cam", "719:360"}, {true, true, 719, 360}, nullptr},
+      {{"--cam", "0:1"}, {.cam = true, .camWidth = 1}, nullptr},
+      {{"--cam", "720"}, {}, "--cam"},
+      {{"--cam", "90:0"}, {}, "--cam"},
+      {{"--cam", "90:361"}, {}, "--cam"},
+      {{"--cam", "90:"}, {}, "--cam"},
+      {{"--cam", ":5"}, {}, "--cam"},
+      {{"--cam", "-1"}, {}, "--cam"},
+      {{"--cam", "9 0"}, {}, "--cam"},
+      {{"--cam"}, {}, "--cam"},
+      {{"--exact-speed", "--exact-speed"}, {}, "--exact-speed"},
+      {{"--exact-speed", "1"}, {}, "\"1\""},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    SignalOptions signal;
+    const auto options = Options::Parse(c.args, {"--exact-speed", "--cam"}, error);
+    const bool ok = options && ReadSignalOptions(*options, signal, error);
+    if (!c.named) {
+      EXPECT_TRUE(ok) << error;
+      EXPECT_EQ(signal, c.signal) << c.args.size();
+      continue;
+    }
+    EXPECT_FALSE(ok) << c.named;
+    EXPECT_NE(error.find(c.named), std::string::npos) << error;
+  }
+  // A flag takes no value, so the names after it keep their places.
+  EXPECT_TRUE(MentionsOption({"--exact-speed", "--out", "x.wav"}, "--out"));
+  EXPECT_FALSE(MentionsOption({"--image", "--out"}, "--out"));
+}
+
 }  // namespace
 }  // namespace vm::render

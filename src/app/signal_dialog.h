@@ -1,0 +1,19 @@
+#pragma once
+// The "Cam signal..." dialog (window 3): the cam signal on or off, its angle and its width in
+// crankshaft degrees. Like the step dialog: digits-only fields, and "Ok" usable only after a
+// change that leaves every field within its range.
+
+#include "common/signal_options.h"
+#include "platform/toolkit.h"
+
+namespace vm {
+
+// Fresh each time: one already open is closed first. An empty width stands for one tooth
+// period.
+void OpenCamDialog(Toolkit& toolkit, const SignalOptions& options);
+
+// Every event of window 3: a change of a field or the check box checks the fields, "Ok"
+// takes them into `options` and closes, "Cancel" and the close box close.
+void OnCamDialogEvent(Toolkit& toolkit, const Event& event, SignalOptions& options);
+
+}  // namespace vm

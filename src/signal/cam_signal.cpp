@@ -1,0 +1,74 @@
+#include "signal/cam_signal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vm {
+namespace {
+
+constexpr size_t kHeaderBytes = 44;
+constexpr int64_t kCycleDegrees = 720;
+
+void Put32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFFu);
+}
+
+void PutRight(WaveImage& image, int64_t frame, int16_t level) {
+  const auto bits = static_cast<uint16_t>(level);
+  uint8_t* at = image.data() + kHeaderBytes + 4 * static_cast<size_t>(frame) + 2;
+  at[0] = static_cast<uint8_t>(bits & 0xFFu);
+  at[1] = static_cast<uint8_t>(bits >> 8);
+}
+
+// Nearest frame to `degrees` of a cycle of `frames` frames.
+int64_t FramesOf(int64_t degrees, int64_t frames) { return (degrees * frames + kCycleDegrees / 2) / kCycleDegrees; }
+
+// The wheel's frames `revolutions` times over, under the wheel's header with the sizes made
+// to fit; right channel at rest.
+WaveImage Repeated(const WaveImage& wheel, int32_t revolutions) {
+  const size_t dataBytes = wheel.size() - kHeaderBytes;
+  WaveImage image(kHeaderBytes + dataBytes * static_cast<size_t>(revolutions));
+  std::memcpy(image.data(), wheel.data(), kHeaderBytes);
+  for (int32_t r = 0; r < revolutions; ++r)
+    std::memcpy(image.data() + kHeaderBytes + dataBytes * static_cast<size_t>(r), wheel.data() + kHeaderBytes, dataBytes);
+  const auto total = static_cast<uint32_t>(dataBytes * static_cast<size_t>(revolutions));
+  Put32(image.data() + 4, 36u + total);
+  Put32(image.data() + 40, total);
+  const int64_t frames = static_cast<int64_t>(total / 4);
+  for (int64_t frame = 0; frame < frames; ++frame) PutRight(image, frame, 0);
+  return image;
+}
+
+}  // namespace
+
+int32_t CrankRevolutionsPerImage(const WheelSignal& config) {
+  return config.Signal.cam && config.WheelAt == Crankshaft ? 2 : 1;
+}
+
+CamPulse CamPulseFrames(const SignalOptions& options, int64_t halfTooth, int64_t cycleFrames) {
+  CamPulse pulse;
+  const int64_t angle = std::clamp<int64_t>(options.camAngle, 0, kCamAngleMax);
+  pulse.edge = (halfTooth + FramesOf(angle, cycleFrames)) % cycleFrames;
+  const int64_t width = options.camWidth > 0 ? FramesOf(std::min<int64_t>(options.camWidth, kCamWidthMax), cycleFrames)
+                                             : 2 * halfTooth;  // one tooth period
+  pulse.width = std::clamp<int64_t>(width, 1, cycleFrames / 2);
+  return pulse;
+}
+
+std::optional<WaveImage> BuildSignalImage(const WheelSignal& config) {
+  std::optional<WaveImage> wheel = BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+  if (!wheel || !config.Signal.cam || wheel->size() <= kHeaderBytes) return wheel;
+  const int64_t halfTooth = HalfToothFrames(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+  // Within BuildWaveImage's bounds an image holds at most about 1400 frames, so two
+  // revolutions of it are small.
+  WaveImage image = Repeated(*wheel, CrankRevolutionsPerImage(config));
+  const auto frames = static_cast<int64_t>((image.size() - kHeaderBytes) / 4);
+  const CamPulse pulse = CamPulseFrames(config.Signal, halfTooth, frames);
+  for (int64_t i = 0; i < pulse.width; ++i) {
+    PutRight(image, (pulse.edge - pulse.width + i + frames) % frames, static_cast<int16_t>(-kCamLevel));
+    PutRight(image, (pulse.edge + i) % frames, kCamLevel);
+  }
+  return image;
+}
+
+}  // namespace vm

@@ -1,0 +1,87 @@
+// Text as the user sees and types it: 8-bit, one byte a character (Latin-1) both ways, and a
+// very long name shown only as far as anyone can read it.
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class ShownTextTest : public AppFixture {
+ protected:
+  std::string Path(const char* name) { return dir.filePath(name).toStdString(); }
+  QString StatusShown(int field) {
+    const auto labels = ToolkitAccess::Window(tk, MainWindow)->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+      if (qobject_cast<QStatusBar*>(label->parentWidget()) != nullptr && field-- == 0) return label->text();
+    }
+    return "(none)";
+  }
+  void OkWithoutChange() {
+    Menu(NameItem);
+    Click(NameOkButton);
+  }
+  std::string SavedSettings() {
+    Menu(ExitItem);
+    app->End();
+    return ReadFile(exePath + ".ini");
+  }
+};
+
+TEST_F(ShownTextTest, BytesFromFilesShowAsLatin1AndAreWrittenBackUnchanged) {
+  WriteSettings("[General]\r\nType = Z\xFCndrad \xA9\r\n");
+  StartApp();
+  EXPECT_EQ(StatusShown(NameField), QString::fromUtf8("Zündrad ©"));
+  OkWithoutChange();
+  EXPECT_EQ(StatusShown(NameField), QString::fromUtf8("Zündrad ©"));
+  // A batch file's bytes, and the 8-bit text the reader makes of UTF-8 and UTF-16.
+  const std::pair<std::string, std::string> batches[] = {
+      {"5000|1000|3000\xE9\r\n", "5000|1000|3000\xE9\r\n"},
+      {"\xEF\xBB\xBF" "5000|1000|caf\xC3\xA9\r\n", "5000|1000|caf\xE9\r\n"},
+      {std::string("\xFF\xFE" "5\0|\0" "1\0\xE9\0", 10), "5|1\xE9\r\n"},
+  };
+  for (const auto& [bytes, saved] : batches) {
+    WriteFile(Path("in.rbt"), bytes);
+    requesters.openAnswers.push_back(Path("in.rbt"));
+    Menu(BatchLoadItem);
+    requesters.saveAnswers.push_back(Path("out.rbt"));
+    Menu(BatchSaveItem);
+    EXPECT_EQ(ReadFile(Path("out.rbt")), saved);
+  }
+  EXPECT_EQ(static_cast<QTreeWidget*>(W(BatchList))->topLevelItem(0)->text(1), QString::fromUtf8("1é"));
+  EXPECT_NE(SavedSettings().find("Type = Z\xFCndrad \xA9\r\n"), std::string::npos);
+}
+
+TEST_F(ShownTextTest, TypedCharactersAreSavedAsLatin1OrQuestionMarks) {
+  StartApp();
+  Menu(NameItem);
+  auto* edit = static_cast<QLineEdit*>(W(NameEdit));
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  // Keys that type characters beyond ASCII (QTest::keyClicks takes only ASCII).
+  for (const char* typed : {"ü", "€", "😀", "é"}) {
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString::fromUtf8(typed), Qt::NoModifier);
+  }
+  Click(NameOkButton);
+  EXPECT_EQ(app->config().Type, "\xFC??\xE9");
+  EXPECT_NE(SavedSettings().find("Type = \xFC??\xE9\r\n"), std::string::npos);
+}
+
+TEST_F(ShownTextTest, AVeryLongNameIsShownCutAndKeptWhole) {
+  const std::string name(1 << 20, 'n');
+  WriteSettings("[General]\r\nType = " + name + "\r\n");
+  StartApp();
+  EXPECT_LE(StatusShown(NameField).size(), 256);
+  EXPECT_TRUE(name.starts_with(tk.StatusText(NameField)));
+  Menu(NameItem);
+  EXPECT_LE(ToolkitAccess::Window(tk, NameDialog)->windowTitle().size(), 256);
+  Click(NameOkButton);
+  EXPECT_EQ(app->config().Type.size(), name.size());
+  EXPECT_NE(SavedSettings().find("Type = " + name + "\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,108 @@
+// The Signal menu on real widgets: the exact wheel speed's check mark and its place in the
+// settings file, and the cam signal dialog's rules.
+
+#include <QCheckBox>
+
+#include "app_fixture.h"
+
+namespace vm::test {
+namespace {
+
+class SignalMenuTest : public AppFixture {
+ protected:
+  void SetUp() override {
+    AppFixture::SetUp();
+    StartApp();
+  }
+  QLineEdit* Field(int id) { return static_cast<QLineEdit*>(W(id)); }
+  void Type(int id, const std::string& text) {
+    Field(id)->selectAll();
+    QTest::keyClick(Field(id), Qt::Key_Backspace);
+    QTest::keyClicks(Field(id), QString::fromStdString(text));
+    app->ProcessPending();
+  }
+  void Restart() {
+    app->End();
+    app.reset();
+    StartApp();
+  }
+  std::string Settings() { return ReadFile(exePath + ".ini"); }
+};
+
+TEST_F(SignalMenuTest, ExactWheelSpeedIsACheckMarkKeptInTheSettingsFileOnlyWhileOn) {
+  EXPECT_FALSE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  Menu(ExactSpeedItem);
+  EXPECT_TRUE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  EXPECT_TRUE(app->config().Signal.exactSpeed);
+  Restart();
+  const std::string group = "\r\n[Signal]\r\nExactSpeed = 1\r\n";
+  const std::string withOption = Settings();
+  ASSERT_GT(withOption.size(), group.size());
+  EXPECT_EQ(withOption.substr(withOption.size() - group.size()), group);
+  EXPECT_TRUE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));  // read back at start
+  Menu(ExactSpeedItem);
+  EXPECT_FALSE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  Restart();
+  EXPECT_EQ(Settings(), withOption.substr(0, withOption.size() - group.size()));  // the 17 lines again
+}
+
+struct DialogCase {
+  const char* angle;  // typed over the field; null leaves it
+  const char* width;
+  bool tick;          // click the check box
+  bool ok;            // "Ok" usable afterwards
+};
+
+TEST_F(SignalMenuTest, CamDialogTakesDigitsAndEnablesOkOnlyWithinTheRanges) {
+  const DialogCase cases[] = {
+      {nullptr, nullptr, false, false},  // nothing changed yet
+      {nullptr, nullptr, true, true},   {"90", nullptr, false, true},  {"719", nullptr, false, true},
+      {"720", nullptr, false, false},   {"", nullptr, false, true},    {"9a0", nullptr, false, true},
+      {nullptr, "1", false, true},      {nullptr, "360", false, true}, {nullptr, "361", false, false},
+      {nullptr, "0", false, false},     {"90", "0", true, false},
+      {"99999999999", nullptr, false, false},
+  };
+  for (const DialogCase& c : cases) {
+    Menu(CamSignalItem);
+    ASSERT_TRUE(tk.IsWindowOpen(CamDialog));
+    if (c.angle) Type(CamAngleEdit, c.angle);
+    if (c.width) Type(CamWidthEdit, c.width);
+    if (c.tick) Click(CamCheckBox);
+    EXPECT_EQ(tk.IsEnabled(CamOkButton), c.ok) << (c.angle ? c.angle : "-") << " / " << (c.width ? c.width : "-");
+  }
+  EXPECT_EQ(tk.Text(CamAngleEdit), "99999999999");
+  Type(CamAngleEdit, "9a0");
+  EXPECT_EQ(tk.Text(CamAngleEdit), "90");  // only digits go in
+}
+
+TEST_F(SignalMenuTest, CamDialogOkTakesTheFieldsCancelAndCloseBoxKeepTheOptions) {
+  Menu(CamSignalItem);
+  EXPECT_EQ(tk.Text(CamAngleEdit), "0");
+  EXPECT_EQ(tk.Text(CamWidthEdit), "");  // one tooth period
+  Click(CamCheckBox);
+  Type(CamAngleEdit, "359");
+  Type(CamWidthEdit, "6");
+  Click(CamOkButton);
+  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
+  const SignalOptions set{.cam = true, .camAngle = 359, .camWidth = 6};
+  EXPECT_EQ(app->config().Signal, set);
+
+  Menu(CamSignalItem);
+  EXPECT_EQ(tk.State(CamCheckBox), 1);
+  EXPECT_EQ(tk.Text(CamAngleEdit), "359");
+  EXPECT_EQ(tk.Text(CamWidthEdit), "6");
+  Click(CamCheckBox);
+  Type(CamAngleEdit, "1");
+  Click(CamCancelButton);
+  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
+  Menu(CamSignalItem);
+  Type(CamAngleEdit, "2");
+  Post(UserEvent(CloseEvent, CamDialog));
+  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
+  EXPECT_EQ(app->config().Signal, set);
+  Restart();
+  EXPECT_EQ(app->config().Signal, set);  // kept in the settings file
+}
+
+}  // namespace
+}  // namespace vm::test

@@ -1,0 +1,46 @@
+#pragma once
+// A program run as a child with its standard streams on pipes (standard output optionally
+// on a pseudo-terminal) and a few environment variables set for it alone.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vm::test {
+
+class ChildProcess {
+ public:
+  // `environment` entries replace the inherited ones; an empty value removes one.
+  ChildProcess(const std::string& program, const std::vector<std::string>& args,
+               const std::map<std::string, std::string>& environment, bool terminalOutput = false);
+  ~ChildProcess();  // kills a child still running
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  void Send(const std::string& text);
+  // The next line of standard output without its line end; empty after `timeout`.
+  std::string ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  void Signal(int signal);
+  // The exit code, or -1 when the child was killed by a signal or outlived `timeout`.
+  int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  // Everything read from standard output and standard error so far (all of it after Wait).
+  const std::string& Output() const { return out_; }
+  const std::string& Errors() const { return err_; }
+
+ private:
+  void Drain(int timeoutMs);
+
+  pid_t pid_ = -1;
+  int in_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+  std::string out_;
+  size_t lineStart_ = 0;
+  std::string err_;
+};
+
+}  // namespace vm::test

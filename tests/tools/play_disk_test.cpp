@@ -1,0 +1,443 @@
+// velomira-play itself, on SDL's disk driver: what it hands the device, how it answers a
+// script, and how it ends.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "child_process.h"
+#include "played_stream.h"
+
+namespace vm::test {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using Args = std::vector<std::string>;
+
+// Sanitizer builds run the program several times slower, and their exit takes longer.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kSlowdown = 3;
+#else
+constexpr int kSlowdown = 1;
+#endif
+
+class PlayTest : public ::testing::Test {
+ protected:
+  PlayTest() : dir_((fs::temp_directory_path() / "velomira-play-XXXXXX").string()) {
+    if (::mkdtemp(dir_.data()) == nullptr) std::abort();
+  }
+  ~PlayTest() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
+
+  // velomira-play with the device stream written to `device`; `fast` runs the disk driver
+  // about ten times faster than a sound card.
+  std::unique_ptr<ChildProcess> Play(const Args& args, const std::string& device, bool fast = false,
+                                     bool terminal = false) const {
+    auto child = std::make_unique<ChildProcess>(
+        VELOMIRA_PLAY, args,
+        std::map<std::string, std::string>{{"SDL_AUDIODRIVER", "disk"},
+                                           {"SDL_DISKAUDIOFILE", Path(device)},
+                                           {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
+        terminal);
+    EXPECT_TRUE(child->Started());
+    return child;
+  }
+
+  std::vector<int16_t> Played(const std::string& device) const { return LeftChannel(ReadFileBytes(Path(device))); }
+  size_t WrittenFrames(const std::string& device) const {
+    std::error_code error;
+    const auto bytes = fs::file_size(Path(device), error);
+    return error ? 0 : static_cast<size_t>(bytes) / 4;
+  }
+  // Waits until the device has taken `frames` more frames than now.
+  void AwaitFrames(const std::string& device, size_t frames) const {
+    const size_t until = WrittenFrames(device) + frames;
+    for (int i = 0; i < 2000 && WrittenFrames(device) < until; ++i) std::this_thread::sleep_for(milliseconds(5));
+  }
+
+ private:
+  std::string dir_;
+};
+
+struct Wheel {
+  int teeth;
+  int missing;
+  const char* position;
+  int rpm;
+};
+
+Args WheelArgs(const Wheel& wheel) {
+  return {"--teeth", std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
+          wheel.position};
+}
+
+WaveImage ImageOf(const Wheel& wheel) {
+  return *BuildWaveImage(wheel.teeth, wheel.missing, std::string(wheel.position) == "camshaft" ? Camshaft : Crankshaft);
+}
+
+// Exactly K whole revolutions from the first frame of the image, then silence: the stream is
+// the conversion's own up to the frame where revolution K ends, and nothing after it.
+TEST_F(PlayTest, RevolutionsPlaysExactlyKWholeRevolutionsThenSilence) {
+  const Wheel wheels[] = {{35, 1, "crankshaft", 9000}, {58, 2, "crankshaft", 6000}, {46, 2, "camshaft", 12000}};
+  const uint64_t counts[] = {1, 7, 1000};
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const Wheel& wheel : wheels) {
+    for (const uint64_t k : counts) {
+      Args args = WheelArgs(wheel);
+      args.insert(args.end(), {"--rpm", std::to_string(wheel.rpm), "--revolutions", std::to_string(k)});
+      runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
+    }
+  }
+  size_t run = 0;
+  for (const Wheel& wheel : wheels) {
+    for (const uint64_t k : counts) {
+      SCOPED_TRACE(std::to_string(wheel.teeth) + "+" + std::to_string(wheel.missing) + " " + wheel.position +
+                   ", K = " + std::to_string(k));
+      ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
+      const std::vector<int16_t> left = Played(std::to_string(run++) + ".raw");
+      const WaveImage image = ImageOf(wheel);
+      const uint64_t imageFrames = ReadWaveImage(image)->FrameCount();
+      const auto rate = static_cast<uint64_t>(PlaybackRate(wheel.rpm));
+      // Output frame n stands at n × rate / deviceRate image frames: the first frame at K
+      // revolutions is the first silent one.
+      const uint64_t frames = (k * imageFrames * kDeviceRate + rate - 1) / rate;
+      const size_t start = FirstSound(left);
+      ASSERT_GT(left.size(), start + frames);
+      StreamModel model(image);
+      EXPECT_TRUE(PlayedAt(left, start, model.Left(static_cast<int32_t>(rate), frames)));
+      EXPECT_EQ(model.Revolutions(), k);
+      EXPECT_TRUE(Silent(left, start + frames));
+      EXPECT_EQ(RisingEdges(left, start, start + frames).size(), k * static_cast<uint64_t>(wheel.teeth));
+    }
+  }
+}
+
+// The signal options: with the exact speed, K revolutions of a crankshaft wheel last exactly
+// K × 60 / RPM seconds, also when the cam signal makes its image two revolutions long.
+TEST_F(PlayTest, SignalOptionsTurnTheWheelAtTheShownRpm) {
+  const Wheel wheel{58, 2, "crankshaft", 6000};
+  const char* cams[] = {nullptr, "90"};
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const char* cam : cams) {
+    Args args = WheelArgs(wheel);
+    args.insert(args.end(), {"--rpm", "6000", "--revolutions", "4", "--exact-speed"});
+    if (cam != nullptr) args.insert(args.end(), {"--cam", cam});
+    runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
+  }
+  for (size_t run = 0; run < runs.size(); ++run) {
+    SCOPED_TRACE(run);
+    ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
+    const std::vector<int16_t> left = Played(std::to_string(run) + ".raw");
+    const size_t start = FirstSound(left);
+    const size_t end = SilenceFrom(left, start);
+    EXPECT_EQ(RisingEdges(left, start, end).size(), 4u * 58u);
+    // 4 revolutions at 6000 RPM on 48000 frames a second: 1920 frames.
+    EXPECT_NEAR(static_cast<double>(end - start), 1920.0, 2.0);
+  }
+}
+
+// An odd RPM, not held to the window's even steps, at exactly its playback rate; nothing
+// on standard output when it is not a terminal.
+TEST_F(PlayTest, RpmWithSecondsPlaysTheExactRateForThatLong) {
+  const Wheel wheel{58, 2, "crankshaft", 4567};
+  Args args = WheelArgs(wheel);
+  args.insert(args.end(), {"--rpm", "4567", "--seconds", "1.5"});
+  auto play = Play(args, "device.raw");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  EXPECT_EQ(play->Output(), "");
+  EXPECT_EQ(play->Errors().find("velomira-play:"), std::string::npos) << play->Errors();
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const size_t end = SilenceFrom(left, start);
+  // The disk driver's clock runs up to about 7 % fast against the real one.
+  EXPECT_NEAR(static_cast<double>(end - start) / kDeviceRate, 1.5, 0.15);
+  StreamModel model(ImageOf(wheel));
+  const std::vector<int16_t> expected = model.Left(PlaybackRate(4567), end - start);
+  EXPECT_TRUE(PlayedAt(left, start, expected));
+}
+
+TEST_F(PlayTest, StatusLineOnlyOnATerminal) {
+  auto play = Play({"--rpm", "3000", "--seconds", "0.6"}, "device.raw", false, true);
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+  const std::string& shown = play->Output();
+  EXPECT_NE(shown.find("\r3000 rpm  "), std::string::npos) << shown;
+  EXPECT_NE(shown.find(" rev  0:00."), std::string::npos) << shown;
+  EXPECT_EQ(shown.back(), '\n') << shown;
+  EXPECT_EQ(shown.find('%'), std::string::npos) << "a bar without a batch: " << shown;
+}
+
+// The first tooth from `from` on where two teeth in a row show an RPM above (or below)
+// `threshold`; one alone may be the interval across the gap.
+size_t ToothCrossing(const std::vector<int16_t>& left, size_t from, double threshold, bool above) {
+  const std::vector<double> edges = RisingEdges(left, from, left.size());
+  auto beyond = [&](size_t i) {  // the interval after edge i, on the 46 + 2 camshaft wheel
+    return (28.0 * kDeviceRate / (edges[i + 1] - edges[i]) / 11.2 > threshold) == above;
+  };
+  for (size_t i = 0; i + 2 < edges.size(); ++i)
+    if (beyond(i) && beyond(i + 1)) return static_cast<size_t>(edges[i]);
+  return left.size();
+}
+
+// The checks of one run on the real clock. A thread starved by a loaded machine takes its
+// late ticks in a burst, so such a run is tried again; a fault shows in every run, and only
+// the last one's failures are reported.
+class RealTimeRun {
+ public:
+  explicit RealTimeRun(bool last) : last_(last) {}
+  void Expect(bool good, const std::string& what) {
+    if (good) return;
+    passed_ = false;
+    if (last_) ADD_FAILURE() << what;
+  }
+  bool Passed() const { return passed_; }
+
+ private:
+  bool last_;
+  bool passed_ = true;
+};
+
+template <typename Run>
+void TryRealTime(const char* name, Run run) {
+  constexpr int kTries = 3;
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    RealTimeRun checks(attempt == kTries);
+    run(checks);
+    if (::testing::Test::HasFatalFailure()) return;
+    if (checks.Passed()) {
+      std::printf("[ figures  ] %s: passed on run %d\n", name, attempt);
+      return;
+    }
+  }
+}
+
+// The runner's steps on the real clock against velomira-render's ideal clock: per 100 ms,
+// the RPM played is one the ideal run has within one tick of that time. The disk driver's
+// clock is not the real one and a loaded machine starts a step late, so the played stream
+// is matched to the ideal one piece by piece, between the jumps to and from 15000 RPM.
+TEST_F(PlayTest, BatchFollowsTheRenderedRunWithinOneTick) {
+  Write("cycle.rbt",
+        "; ramp up, past the slider's top, ramp down\r\n"
+        "1000|1000|4000\r\n300|20000|\r\n800|4000|2000\r\n");
+  const size_t slots[] = {10, 3, 8};  // 100 ms each
+  ChildProcess render(VELOMIRA_RENDER, {"--batch", Path("cycle.rbt"), "--out", Path("ideal.wav")}, {});
+  ASSERT_EQ(render.Wait(), 0) << render.Errors();
+  const std::vector<int16_t> ideal = LeftChannel(ReadFileBytes(Path("ideal.wav")), 44);
+  ASSERT_EQ(ideal.size(), 21 * kDeviceRate / 10);
+  const size_t idealBounds[] = {0, 10 * kDeviceRate / 10, 13 * kDeviceRate / 10, ideal.size()};
+  std::vector<double> wanted;
+  for (size_t piece = 0; piece < 3; ++piece)
+    for (const double rpm : RpmPerSlot(ideal, idealBounds[piece], idealBounds[piece + 1], slots[piece], 28))
+      wanted.push_back(rpm);
+  EXPECT_NEAR(wanted[11], 15000, 30) << "the slider's top";
+  TryRealTime("batch", [&](RealTimeRun& checks) {
+    auto play = Play({"--batch", Path("cycle.rbt")}, "device.raw");
+    ASSERT_EQ(play->Wait(), 0) << play->Errors();
+    const std::vector<int16_t> left = Played("device.raw");
+    const size_t start = FirstSound(left);
+    const size_t top = ToothCrossing(left, start, 10000, true);
+    const size_t down = ToothCrossing(left, top, 10000, false);
+    const size_t end = SilenceFrom(left, start);
+    ASSERT_LT(down, end);
+    // The disk driver's clock runs about 7 % fast; a loaded machine stretches the steps.
+    const double length = static_cast<double>(end - start) / static_cast<double>(ideal.size());
+    checks.Expect(length > 0.9 && length < 1.3, "the run's length against the ideal one: " + std::to_string(length));
+    const size_t playedBounds[] = {start, top, down, end};
+    std::vector<double> played;
+    for (size_t piece = 0; piece < 3; ++piece)
+      for (const double rpm : RpmPerSlot(left, playedBounds[piece], playedBounds[piece + 1], slots[piece], 28))
+        played.push_back(rpm);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+      const auto from = wanted.begin() + static_cast<std::ptrdiff_t>(i == 0 ? 0 : i - 1);
+      const auto to = wanted.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, wanted.size()));
+      const double low = *std::min_element(from, to), high = *std::max_element(from, to);
+      checks.Expect(played[i] >= low * 0.98 && played[i] <= high * 1.02,
+                    "slot " + std::to_string(i) + ": " + std::to_string(played[i]) + " RPM, not within " +
+                        std::to_string(low) + ".." + std::to_string(high));
+    }
+    fs::remove(Path("device.raw"));
+  });
+}
+
+// Stream frames that hold what was rendered before a change but not yet written: the
+// standard library's file buffer and the disk driver's buffer, at up to 2048 frames each.
+constexpr size_t kUnwrittenFrames = 3 * 2048;
+
+// Whether the stream from the resume to `end` carries on the model from the pause. A frame
+// exactly midway across an edge is 0, so the last frames before a pause and the first after
+// the resume may look silent.
+bool GoesOn(const StreamModel& model, const std::vector<int16_t>& left, size_t stop, size_t resume, size_t end) {
+  for (size_t late = 0; late < 3; ++late) {
+    StreamModel after = model;
+    if (!Silent(after.Left(PlaybackRate(6000), late))) break;
+    const std::vector<int16_t> expected = after.Left(PlaybackRate(6000), end - resume + 3);
+    for (size_t early = 0; early < 3 && resume - early > stop; ++early)
+      if (std::equal(left.begin() + static_cast<std::ptrdiff_t>(resume - early),
+                     left.begin() + static_cast<std::ptrdiff_t>(end), expected.begin()))
+        return true;
+  }
+  return false;
+}
+
+// rpm, stop, start and bad lines through standard input. The stream is the conversion's own
+// at 3000 RPM, switching to 6000 RPM at one frame written between the command and its
+// answer, then silence with the position kept, then the wheel on from there.
+TEST_F(PlayTest, ControlChangesTheRateAtTheNextBufferAndCountsRevolutions) {
+  const Wheel wheel{58, 2, "crankshaft", 0};
+  Args args = WheelArgs(wheel);
+  args.push_back("--control");
+  auto play = Play(args, "device.raw");
+  auto ask = [&](const std::string& line) {
+    play->Send(line + "\n");
+    return play->ReadLine();
+  };
+  ASSERT_EQ(ask("start"), "error: start: no speed yet; send rpm R first");
+  ASSERT_EQ(ask("rpm 3000"), "ok");
+  AwaitFrames("device.raw", 12000);
+  const size_t before = WrittenFrames("device.raw");
+  ASSERT_EQ(ask("rpm 6000"), "ok");
+  const size_t after = WrittenFrames("device.raw");
+  for (const char* bad : {"rpm", "rpm 0", "fly", "ramp 4000", "", "stop now"})
+    EXPECT_EQ(ask(bad).rfind("error: ", 0), 0u) << bad;
+  AwaitFrames("device.raw", 12000);
+  ASSERT_EQ(ask("stop"), "ok");
+  AwaitFrames("device.raw", 4800);
+  const std::string counted = ask("revolutions");
+  ASSERT_EQ(ask("start"), "ok");
+  AwaitFrames("device.raw", 4800);
+  ASSERT_EQ(ask("quit"), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  const std::vector<int16_t> left = Played("device.raw");
+  const size_t start = FirstSound(left);
+  const size_t stop = SilenceFrom(left, start);
+  const size_t resume = FirstSound(left, stop);
+  const size_t end = SilenceFrom(left, resume);
+  ASSERT_LT(end, left.size());
+  const WaveImage image = ImageOf(wheel);
+  // The first frame unlike the stream at 3000 RPM alone; the change can only lie a few
+  // frames before it, where the level is flat at either rate.
+  const std::vector<int16_t> slow = StreamModel(image).Left(PlaybackRate(3000), stop - start);
+  const size_t differs = static_cast<size_t>(
+      std::mismatch(slow.begin(), slow.end(), left.begin() + static_cast<std::ptrdiff_t>(start)).first - slow.begin());
+  size_t change = differs;
+  for (; change + 64 > differs && change > 0; --change) {
+    StreamModel model(image);
+    std::vector<int16_t> expected = model.Left(PlaybackRate(3000), change);
+    const std::vector<int16_t> fast = model.Left(PlaybackRate(6000), stop - start - change);
+    expected.insert(expected.end(), fast.begin(), fast.end());
+    if (!PlayedAt(left, start, expected)) continue;
+    EXPECT_EQ(counted, "ok " + std::to_string(model.Revolutions()));
+    EXPECT_TRUE(GoesOn(model, left, stop, resume, end)) << "start goes on from the position kept";
+    break;
+  }
+  ASSERT_NE(change + 64, differs) << "no single change from 3000 to 6000 RPM gives the stream";
+  EXPECT_GE(start + change, before);
+  EXPECT_LE(start + change, after + kUnwrittenFrames);
+  std::printf("[ figures  ] rpm 6000 took effect %td frames after the stream's end when answered\n",
+              static_cast<std::ptrdiff_t>(start + change) - static_cast<std::ptrdiff_t>(after));
+}
+
+// A ramp takes the batch runner's 100 ms ticks and rounding, and ends on its target even
+// where its five ticks stop short of it.
+TEST_F(PlayTest, ControlRampTicksToItsTarget) {
+  TryRealTime("ramp", [&](RealTimeRun& checks) {
+    auto play = Play({"--control", "--rpm", "2000"}, "device.raw");
+    AwaitFrames("device.raw", 4800);
+    play->Send("ramp 5000 550\n");
+    ASSERT_EQ(play->ReadLine(), "ok");
+    AwaitFrames("device.raw", 48000);
+    play->Send("quit\n");
+    ASSERT_EQ(play->ReadLine(), "ok");
+    ASSERT_EQ(play->Wait(), 0) << play->Errors();
+    const std::vector<int16_t> left = Played("device.raw");
+    const size_t start = FirstSound(left);
+    const std::vector<double> edges = RisingEdges(left, start, SilenceFrom(left, start));
+    // Each tick's RPM, 545.45 further and then made even, is held for a run of teeth (a
+    // tooth is 28 image frames).
+    std::vector<double> held;
+    for (size_t i = 1; i < edges.size(); ++i) held.push_back(28.0 * kDeviceRate / (edges[i] - edges[i - 1]) / 11.2);
+    for (const double rpm : {2000.0, 2546.0, 3090.0, 3636.0, 4182.0, 4728.0, 5000.0}) {
+      const auto near = [rpm](double seen) { return std::abs(seen - rpm) < rpm * 0.005; };
+      checks.Expect(std::count_if(held.begin(), held.end(), near) >= 20, "no run of teeth at " + std::to_string(rpm));
+    }
+    checks.Expect(std::abs(held.back() - 5000) < 25, "ends at " + std::to_string(held.back()));
+    fs::remove(Path("device.raw"));
+  });
+}
+
+struct BadCase {
+  Args args;
+  std::string message;  // how the one line starts
+};
+
+// Nothing reaches the device: the disk driver's file is never made.
+TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
+  Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
+  Write("bad.cfg", "[General]\r\nAvailableTeeth = -1\r\n");
+  fs::create_directory(Path("folder"));
+  const BadCase cases[] = {
+      {{}, "velomira-play: usage: velomira-play "},
+      {{"--rpm", "0"}, "velomira-play: --rpm: expected a whole number from 1 to 300000, got \"0\""},
+      {{"--batch", Path("missing.rbt")}, "velomira-play: --batch: cannot read "},
+      {{"--batch", Path("folder")}, "velomira-play: --batch: cannot read "},
+      {{"--batch", Path("empty.rbt")}, "velomira-play: --batch: " + Path("empty.rbt") + " holds no steps"},
+      {{"--config", Path("missing.cfg"), "--rpm", "1000"}, "velomira-play: --config: cannot read "},
+      {{"--config", Path("folder"), "--rpm", "1000"}, "velomira-play: --config: cannot read "},
+      {{"--config", Path("bad.cfg"), "--rpm", "1000"}, "velomira-play: --config: " + Path("bad.cfg") +
+                                                         ": no wave image for -1 teeth and 2 missing"},
+      {{"--teeth", "0", "--missing", "0", "--position", "camshaft", "--rpm", "1000"},
+       "velomira-play: --teeth/--missing: no wave image for 0 teeth and 0 missing"},
+      {{"--teeth", "58", "--missing", "2", "--position", "crankshaft", "--cam", "90", "--rpm", "1000",
+        "--revolutions", "3"},
+       "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
+      {{"--cam", "720", "--rpm", "1000"}, "velomira-play: --cam: expected ANGLE (0 to 719)"},
+  };
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  for (const BadCase& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
+  for (size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(cases[i].message);
+    EXPECT_EQ(runs[i]->Wait(), 2);
+    const std::string& error = runs[i]->Errors();
+    EXPECT_EQ(error.rfind(cases[i].message, 0), 0u) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_EQ(runs[i]->Output(), "");
+    EXPECT_FALSE(fs::exists(Path("device" + std::to_string(i) + ".raw")));
+  }
+}
+
+TEST_F(PlayTest, NoSoundDeviceGivesExitCodeOne) {
+  ChildProcess play(VELOMIRA_PLAY, {"--rpm", "3000"}, {{"SDL_AUDIODRIVER", "no-such-driver"}});
+  EXPECT_EQ(play.Wait(), 1);
+  EXPECT_EQ(play.Errors(), "velomira-play: cannot open the sound device\n");
+}
+
+// Measured from the signal to the end of the process: it ends at once, with silence.
+TEST_F(PlayTest, QuitSignalsEndWithSilenceAndCodeZeroWithin200Ms) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    auto play = Play({"--rpm", "3000"}, "device.raw");
+    AwaitFrames("device.raw", 9600);
+    ASSERT_NE(FirstSound(Played("device.raw")), Played("device.raw").size()) << "not playing yet";
+    const auto sent = std::chrono::steady_clock::now();
+    play->Signal(signal);
+    EXPECT_EQ(play->Wait(), 0) << play->Errors();
+    const auto took = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - sent);
+    EXPECT_LT(took.count(), 200 * kSlowdown);
+    std::printf("[ figures  ] %s: ended after %lld ms\n", strsignal(signal), static_cast<long long>(took.count()));
+    const std::vector<int16_t> left = Played("device.raw");
+    EXPECT_LT(SilenceFrom(left, FirstSound(left)), left.size()) << "no silence at the end";
+    fs::remove(Path("device.raw"));
+  }
+}
+
+}  // namespace
+}  // namespace vm::test

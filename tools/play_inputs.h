@@ -1,0 +1,24 @@
+#pragma once
+// What a play plan names, read: the wheel (from its config file when one is given), its
+// wave image, and the batch rows. Everything is read before the sound device opens, so a
+// bad file plays nothing.
+
+#include <string>
+#include <vector>
+
+#include "batch/batch_file.h"
+#include "play_args.h"
+#include "signal/wave_image.h"
+
+namespace vm::play {
+
+struct PlayInputs {
+  WheelConfig wheel;
+  WaveImage image;
+  std::vector<BatchRow> rows;  // --batch only
+};
+
+// Fails with one line naming the option and the file at fault.
+bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error);
+
+}  // namespace vm::play

@@ -1,0 +1,314 @@
+#include "play_loop.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "app/ids.h"
+#include "app/parse_integer.h"
+#include "batch/ideal_run.h"
+#include "batch/rpm_slider.h"
+#include "batch/runner_thread.h"
+#include "play_control.h"
+#include "play_mailbox.h"
+#include "play_status.h"
+#include "signal/cam_signal.h"
+#include "signal/exact_rate.h"
+#include "signal/sound_output.h"
+#include "signal/wave_image.h"
+
+namespace vm::play {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+// RpmSlider's range: a batch run's RPM passes through it as in the window.
+constexpr Ms kStatusEvery{250};
+constexpr Ms kEndPoll{10};
+constexpr Ms kIdlePoll{250};
+// A stuck device is not waited for longer than this for its silent buffers.
+constexpr Ms kDrainBound{150};
+// A natural end also waits until a sound server has played what it holds (the window's
+// output is heard about 60 ms after it is rendered), so the last revolution is not cut.
+constexpr Ms kServerLatency{150};
+constexpr size_t kMaxLine = 4096;
+
+enum class Role { None, BatchStep, Ramp };
+enum class End { None, Quick, Natural };
+
+class Player {
+ public:
+  Player(const PlayArgs& args, const PlayInputs& inputs, SoundOutput& sound, int quitDescriptor)
+      : args_(args), inputs_(inputs), sound_(sound), quit_(quitDescriptor),
+        status_(!args.control && ::isatty(STDOUT_FILENO) == 1) {}
+
+  int Run();
+
+ private:
+  void SetSpeed(int64_t rpm);
+  uint64_t RevolutionsPerImage() const { return static_cast<uint64_t>(CrankRevolutionsPerImage(inputs_.wheel)); }
+  bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
+  void RetireRunner();
+  void LaunchBatchStep();
+  void OnRunnerEvent(const Event& event);
+  void OnStepDone();
+  void ReadControl();
+  void TakeByte(char byte);
+  void Execute(std::string_view line);
+  void Answer(const std::string& text);
+  void Wait();
+  void CheckEnds();
+  void ShowStatus(bool last);
+  void Finish();
+  void Write(const std::string& text);
+
+  const PlayArgs& args_;
+  const PlayInputs& inputs_;
+  SoundOutput& sound_;
+  const int quit_;
+  const bool status_;
+  RunnerMailbox mailbox_;
+  std::unique_ptr<RunnerThread> runner_;
+  Role role_ = Role::None;
+  uint32_t liveGeneration_ = 0;  // 0: no runner's events may act
+  uint32_t lastGeneration_ = 0;
+  size_t step_ = 0;
+  uint64_t pass_ = 0;
+  int64_t rampTarget_ = 0;
+  int64_t rpm_ = 0;  // 0 before the first speed
+  Clock::time_point start_;
+  Clock::time_point nextStatus_;
+  std::string line_;
+  bool overlong_ = false;
+  bool batchDone_ = false;
+  End end_ = End::None;
+  int exitCode_ = 0;
+};
+
+int Player::Run() {
+  if (!mailbox_.Ready()) {
+    std::fprintf(stderr, "velomira-play: cannot create a pipe\n");
+    return 1;
+  }
+  if (!sound_.Load(inputs_.image)) {
+    std::fprintf(stderr, "velomira-play: cannot load the wheel's sound\n");
+    return 1;
+  }
+  if (args_.revolutions != 0) sound_.EndAfterRevolutions(args_.revolutions / RevolutionsPerImage());
+  start_ = Clock::now();
+  nextStatus_ = start_;
+  if (args_.rpm != 0) SetSpeed(args_.rpm);
+  if (!inputs_.rows.empty()) LaunchBatchStep();
+  while (end_ == End::None) {
+    ShowStatus(false);
+    Wait();
+    CheckEnds();
+  }
+  Finish();
+  return exitCode_;
+}
+
+// As the window's slider: the rate at the next frame, and the sound plays if it does not.
+void Player::SetSpeed(int64_t rpm) {
+  rpm_ = rpm;
+  const RateFraction rate = SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm));
+  if (rate.denominator == 1) {
+    sound_.SetRate(static_cast<int32_t>(rate.numerator));
+  } else {
+    sound_.SetExactRate(rate.numerator, rate.denominator);
+  }
+  sound_.Resume();
+}
+
+bool Player::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role) {
+  RetireRunner();
+  if (++lastGeneration_ == 0) ++lastGeneration_;  // 0 marks events of no runner
+  RunnerMailbox* mailbox = &mailbox_;
+  runner_ = RunnerThread::Launch(durationMs, rpm1, rpm2, lastGeneration_,
+                                 [mailbox](const Event& event) { mailbox->Post(event); });
+  if (!runner_) return false;
+  liveGeneration_ = lastGeneration_;
+  role_ = role;
+  return true;
+}
+
+// Bounded; a runner let go can post nothing more, and what it posted before is dropped.
+void Player::RetireRunner() {
+  if (runner_) runner_->Stop();
+  runner_.reset();
+  liveGeneration_ = 0;
+  role_ = Role::None;
+}
+
+void Player::LaunchBatchStep() {
+  const BatchRow& row = inputs_.rows[step_];
+  if (Launch(ParseInteger32(row[0]), ParseInteger32(row[1]), ParseInteger32(row[2]), Role::BatchStep)) return;
+  std::fprintf(stderr, "velomira-play: cannot start the batch runner\n");
+  exitCode_ = 1;
+  end_ = End::Quick;
+}
+
+void Player::OnRunnerEvent(const Event& event) {
+  if (event.generation != liveGeneration_) return;
+  if (event.kind == EventStepDone) {
+    if (role_ == Role::BatchStep) return OnStepDone();
+    RetireRunner();
+    return SetSpeed(rampTarget_);  // a ramp ends on its target, whatever its ticks reached
+  }
+  if (event.kind != RunnerSetSliderEvent) return;
+  const int64_t rpm = role_ == Role::BatchStep ? RpmOfSliderPosition(std::clamp(event.value, kRpmSliderMinimum, kRpmSliderMaximum))
+                                               : std::clamp<int64_t>(2 * int64_t{event.value}, 1, kMaxRpm);
+  SetSpeed(rpm);
+}
+
+void Player::OnStepDone() {
+  if (++step_ == inputs_.rows.size()) {
+    step_ = 0;
+    if (++pass_ == args_.passes) {
+      batchDone_ = true;
+      end_ = End::Natural;
+      return;
+    }
+  }
+  LaunchBatchStep();
+}
+
+void Player::ReadControl() {
+  char bytes[4096];
+  const ssize_t count = ::read(STDIN_FILENO, bytes, sizeof bytes);
+  if (count < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  if (count <= 0) {
+    end_ = End::Quick;  // the controlling script has gone: the wheel must not spin on
+    return;
+  }
+  for (ssize_t i = 0; i < count && end_ == End::None; ++i) TakeByte(bytes[i]);
+}
+
+void Player::TakeByte(char byte) {
+  if (byte != '\n') {
+    if (line_.size() < kMaxLine) line_.push_back(byte);
+    else overlong_ = true;
+    return;
+  }
+  if (overlong_) Answer("error: line longer than 4096 bytes");
+  else Execute(line_);
+  line_.clear();
+  overlong_ = false;
+}
+
+void Player::Execute(std::string_view text) {
+  std::string error;
+  const auto line = ParseControlLine(text, error);
+  if (!line) return Answer("error: " + error);
+  switch (line->command) {
+    case Command::Rpm:
+      RetireRunner();
+      SetSpeed(line->rpm);
+      return Answer("ok");
+    case Command::Ramp:
+      if (rpm_ == 0) return Answer("error: ramp: no speed to start from; send rpm R first");
+      if (!Launch(static_cast<int32_t>(line->ms), static_cast<int32_t>(rpm_), static_cast<int32_t>(line->rpm),
+                  Role::Ramp))
+        return Answer("error: ramp: cannot start the runner");
+      rampTarget_ = line->rpm;
+      sound_.Resume();
+      return Answer("ok");
+    case Command::Stop:
+      RetireRunner();  // a ramp ends where it got to
+      sound_.Pause();
+      return Answer("ok");
+    case Command::Start:
+      if (rpm_ == 0) return Answer("error: start: no speed yet; send rpm R first");
+      sound_.Resume();
+      return Answer("ok");
+    case Command::Revolutions:
+      return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
+    case Command::Quit:
+      Answer("ok");
+      end_ = End::Quick;
+      return;
+  }
+}
+
+void Player::Answer(const std::string& text) { Write(text + "\n"); }
+
+void Player::Write(const std::string& text) {
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      end_ = End::Quick;  // nobody reads the answers any more
+      return;
+    }
+    rest.remove_prefix(static_cast<size_t>(written));
+  }
+}
+
+void Player::Wait() {
+  const auto now = Clock::now();
+  Ms timeout = kIdlePoll;
+  if (status_) timeout = std::min(timeout, std::chrono::ceil<Ms>(nextStatus_ - now));
+  if (args_.revolutions != 0) timeout = std::min(timeout, kEndPoll);
+  if (args_.seconds > 0) {
+    const auto deadline = start_ + std::chrono::duration<double>(args_.seconds);
+    timeout = std::min(timeout, std::chrono::ceil<Ms>(deadline - now));
+  }
+  pollfd fds[3] = {{mailbox_.WakeDescriptor(), POLLIN, 0}, {quit_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+  const nfds_t count = args_.control ? 3 : 2;  // a descriptor of -1 is skipped
+  if (::poll(fds, count, static_cast<int>(std::max<Ms::rep>(timeout.count(), 0))) <= 0) return;
+  if (fds[1].revents != 0) end_ = End::Quick;
+  if (fds[0].revents != 0)
+    for (const Event& event : mailbox_.Take()) OnRunnerEvent(event);
+  if (count == 3 && fds[2].revents != 0 && end_ == End::None) ReadControl();
+}
+
+void Player::CheckEnds() {
+  if (end_ != End::None) return;
+  const bool timeUp = args_.seconds > 0 && Clock::now() - start_ >= std::chrono::duration<double>(args_.seconds);
+  if (timeUp || (args_.revolutions != 0 && sound_.Ended())) end_ = End::Natural;
+}
+
+void Player::ShowStatus(bool last) {
+  const auto now = Clock::now();
+  if (!status_ || (!last && now < nextStatus_)) return;
+  nextStatus_ = now + kStatusEvery;
+  StatusFigures figures;
+  figures.rpm = rpm_;
+  figures.revolutions = sound_.Revolutions() * RevolutionsPerImage();
+  figures.seconds = std::chrono::duration<double>(now - start_).count();
+  if (!inputs_.rows.empty()) {
+    const double runMs = static_cast<double>(IdealRunLength(inputs_.rows, args_.passes));
+    figures.progress = batchDone_ ? 1.0 : figures.seconds * 1000.0 / runMs;
+  }
+  Write("\r" + StatusLine(figures) + "\x1b[K" + (last ? "\n" : ""));
+}
+
+void Player::Finish() {
+  RetireRunner();
+  ShowStatus(true);
+  sound_.Pause();
+  // Counted after the pause, every buffer is silent. A quick end waits for one of them, so
+  // the device gets silence before it closes; a natural end lets it go on to the device,
+  // then waits until a sound server has played what it holds.
+  const uint64_t silent = sound_.RenderedBuffers() + (end_ == End::Natural ? 2 : 1);
+  const auto bound = Clock::now() + kDrainBound;
+  while (sound_.RenderedBuffers() < silent && Clock::now() < bound) std::this_thread::sleep_for(Ms(1));
+  if (end_ == End::Natural) std::this_thread::sleep_for(kServerLatency);
+}
+
+}  // namespace
+
+int RunPlayer(const PlayArgs& args, const PlayInputs& inputs, SoundOutput& sound, int quitDescriptor) {
+  Player player(args, inputs, sound, quitDescriptor);
+  return player.Run();
+}
+
+}  // namespace vm::play
