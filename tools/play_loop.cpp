@@ -10,8 +10,8 @@
 #include <memory>
 #include <thread>
 
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 #include "batch/ideal_run.h"
 #include "batch/rpm_slider.h"
 #include "batch/runner_thread.h"

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/ids.h"
-#include "app/parse_integer.h"
+#include "batch/ids.h"
+#include "common/parse_integer.h"
 
 namespace vm {
 namespace {
