@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -145,6 +150,32 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
   EXPECT_EQ(LoadText(kDefaultFile).Signal, SignalOptions{});
   EXPECT_EQ(LoadText(kGeneral + "[signal]\r\nCamAngle = 900\r\nCamWidth = -3\r\nCam = yes\r\n").Signal,
             (SignalOptions{.camAngle = 719}));
+}
+
+// Reading and writing are linear in the file's size: a pass takes a second here, while lookups
+// that scan the group again took many minutes (the watchdog ends the run then).
+TEST(WheelConfigLargeFile, ManyPresetKeysLoadAndSaveInOnePass) {
+  static std::atomic<bool> finished{false};
+  std::thread([] {
+    std::this_thread::sleep_for(std::chrono::minutes(2));
+    if (finished) return;
+    std::fputs("still running after 2 minutes: not linear\n", stderr);
+    std::abort();
+  }).detach();
+  constexpr int kKeys = 200000;
+  std::string presets = "\r\n[RPM]\r\n";
+  for (int i = 1; i <= kKeys; ++i) presets += std::to_string(i) + " = " + std::to_string(2 * i) + "\r\n";
+  testing::ScratchDir dir;
+  testing::WriteBytes(dir.Path("big.cfg"), kGeneral + presets + "1 = 7\r\n");  // a repeated name
+  WheelConfig config;
+  LoadWheelConfig(dir.Path("big.cfg"), config);
+  ASSERT_EQ(config.RpmPresets.size(), kKeys + 1u);
+  EXPECT_EQ(config.RpmPresets[kKeys - 1], 2 * kKeys);
+  EXPECT_EQ(config.RpmPresets.back(), 2);  // the repeated name reads the first one's value
+  config.RpmPresets.pop_back();
+  SaveWheelConfig(dir.Path("saved.cfg"), config, PresetTexts(config));
+  EXPECT_TRUE(ReadBytes(dir.Path("saved.cfg")) == kGeneral + presets);
+  finished = true;
 }
 
 }  // namespace
