@@ -5,10 +5,12 @@
 #include <atomic>
 #include <vector>
 
+#include "common/wheel_position.h"
 #include "signal/cam_signal.h"
 #include "signal/loop_resampler.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "signal/wheel_signal.h"
 
 namespace {
 
@@ -26,8 +28,8 @@ void Render(benchmark::State& state, const vm::WaveImage& image, int32_t rpm) {
   state.counters["s_per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-vm::WheelConfig Wheel(int32_t teeth, bool cam) {
-  vm::WheelConfig wheel{"bench", teeth, teeth > 40 ? 2 : 1, vm::Crankshaft, {}};
+vm::WheelSignal Wheel(int32_t teeth, bool cam) {
+  vm::WheelSignal wheel(teeth, teeth > 40 ? 2 : 1, vm::Crankshaft);
   wheel.Signal.cam = cam;
   return wheel;
 }

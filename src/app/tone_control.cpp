@@ -74,9 +74,10 @@ void ToneControl::ApplyRate(int64_t rpm) {
     sound_.SetRate(PlaybackRate(LowBits32(rpm)));
     return;
   }
-  WheelConfig wheel = loaded_;
-  wheel.Signal.exactSpeed = true;
-  const RateFraction rate = SignalPlaybackRate(wheel, LowBits32(rpm));
+  // The loaded sound's wheel, without copying its record on every slider move.
+  const int32_t wheelRpm = LowBits32(rpm);
+  const std::optional<RateFraction> exact = ExactPlaybackRate(loaded_, wheelRpm);
+  const RateFraction rate = exact ? *exact : RateFraction{PlaybackRate(wheelRpm), 1};
   sound_.SetExactRate(rate.numerator, rate.denominator);
 }
 

@@ -46,7 +46,7 @@ TEST_F(BatchCommandsTest, LoadNeedsMemoryOfTheFilesSizeOnceAndFailsQuietlyWithLe
   const std::vector<BatchRow> before = {{"5000", "1000", ""}};
   AddRows(before);
   for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16(text)}) {
-    WriteFile("big.rbt", bytes);
+    WriteFile(Path("big.rbt"), bytes);
     {
       const HeapCeiling tooLittle(bytes.size() / 2);
       LoadFile("big.rbt");

@@ -29,15 +29,15 @@ TEST_F(DialogsTest, OkTakesAnyTextAsTheName) {
 }
 
 TEST_F(DialogsTest, PressesQueuedForADialogThatHasGoneDoNothing) {
-  Menu(NameItem);
-  TypeName("VW 60-2");
+  Choose(NameItem);
+  Type(NameEdit, "VW 60-2");
   // A fast double click: both presses are queued before the first is handled.
-  QTest::mouseClick(W(NameOkButton), Qt::LeftButton);
-  QTest::mouseClick(W(NameOkButton), Qt::LeftButton);
-  app->ProcessPending();
+  QTest::mouseClick(Widget(NameOkButton), Qt::LeftButton);
+  QTest::mouseClick(Widget(NameOkButton), Qt::LeftButton);
+  Pump();
   EXPECT_EQ(app->config().Type, "VW 60-2");
-  EXPECT_EQ(tk.StatusText(NameField), "VW 60-2");
-  EXPECT_FALSE(tk.IsWindowOpen(NameDialog));
+  EXPECT_EQ(toolkit.StatusText(NameField), "VW 60-2");
+  EXPECT_FALSE(toolkit.IsWindowOpen(NameDialog));
 }
 
 TEST_F(DialogsTest, CancelAndCloseBoxChangeNothing) {

@@ -59,12 +59,12 @@ TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
 // A place that can take the file keeps it, even through a link that names no file yet; under
 // /usr no place does, even for root.
 TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
-  const std::string configHome = dir.filePath("home-config").toStdString();
+  const std::string configHome = dir.Path("home-config");
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string savedValue = saved == nullptr ? "" : saved;
   setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
   const std::string userFile = configHome + "/velomira/velomira.ini";
-  const std::string folder = dir.path().toStdString();
+  const std::string folder = dir.path();
   namespace fs = std::filesystem;
   const struct { const char* name; std::string exe; bool user; } cases[] = {
       {"a missing folder", folder + "/missing/velomira", true},
@@ -86,16 +86,16 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
     ASSERT_EQ(app->settingsPath(), c.user ? userFile : exePath + ".ini");
     if (!c.user) continue;
     EXPECT_FALSE(fs::exists(configHome)) << "nothing is made before the first save";
-    Menu(NameItem);
-    tk.SetText(NameEdit, "installed");
+    Choose(NameItem);
+    toolkit.SetText(NameEdit, "installed");
     Click(NameOkButton);
-    Menu(ExitItem);
+    Choose(ExitItem);
     app->End();
     EXPECT_EQ(ReadFile(userFile), ReplaceFirst(kDefaultSettings, "no name", "installed"));
     EXPECT_EQ(fs::status(configHome + "/velomira").permissions(), fs::perms::owner_all);
     app.reset();
     StartApp();
-    EXPECT_EQ(tk.StatusText(NameField), "installed");
+    EXPECT_EQ(toolkit.StatusText(NameField), "installed");
     app.reset();
   }
   setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);

@@ -149,27 +149,27 @@ TEST_F(PlayedSignalTest, ExactWheelSpeedTurnsThePlayingWheelAtTheShownRpmAtOnce)
   Click(CrankshaftOption);
   Click(StartStopButton);
   EXPECT_NEAR(Listen().period, ToothPeriod(10, 11200), 0.05);
-  Menu(ExactSpeedItem);
+  Choose(ExactSpeedItem);
   Wheel wheel = Listen();
   EXPECT_EQ(wheel.teeth, 58);
   EXPECT_NEAR(wheel.period, 48.0, 0.05);
   Key(RpmCombo, Qt::Key_Down);  // the preset 2000, at the exact rate too
   EXPECT_NEAR(Listen().period, 24.0, 0.05);
-  TypeRpm("3000");
+  Type(RpmCombo, "3000");
   Click(SetButton);  // and a typed RPM
   EXPECT_NEAR(Listen().period, 16.0, 0.05);
   Click(StartStopButton);
   app->config().WheelAt = Camshaft;  // not heard: the loaded wheel's own rate is what counts
   Post(UserEvent(ControlEvent, MainWindow, RpmSlider));  // as a batch runner moves the slider
   EXPECT_NEAR(Listen().period, 16.0, 0.05);
-  Menu(ExactSpeedItem);
+  Choose(ExactSpeedItem);
   EXPECT_NEAR(Listen().period, ToothPeriod(10, 33600), 0.05);
 }
 
 // With the cam signal the right channel is no longer -left: one event per engine cycle (a
 // revolution of the 46 + 2 camshaft wheel, 0.12 s at 1000 RPM), the wheel on the left.
 TEST_F(PlayedSignalTest, TheCamSignalTakesTheRightChannelFromTheNextStart) {
-  Menu(CamSignalItem);
+  Choose(CamSignalItem);
   Click(CamCheckBox);
   Click(CamOkButton);
   Click(StartStopButton);

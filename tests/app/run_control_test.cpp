@@ -2,10 +2,10 @@
 // that cannot be created, the quit signals, and a stress of starts and stops at random
 // moments. The runners' time is the test's own (GatedClock), so what they post does not depend
 // on the machine's load. These also run under ThreadSanitizer.
-#include <condition_variable>
-#include <csignal>
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <map>
 #include <mutex>
 #include <random>
@@ -21,32 +21,27 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The runners' clock: time passes only as the test lets it, one millisecond for each sleep of
-// a runner, so its ticks are never late. A sleep with no time granted returns after at most
-// 1 ms of real time, so a stop is still seen at once.
-class GatedClock final : public RunnerClock {
- public:
-  uint32_t NowMs() override { return now_.load(); }
+// The runners' clock: time passes only as the test grants it, 1 ms for each sleep of a runner,
+// so no tick is ever late. A sleep with nothing granted returns after 1 ms of real time, so a
+// stop is still seen at once.
+struct GatedClock final : RunnerClock {
+  std::atomic<uint32_t> now{5000};
+  std::mutex mutex;
+  std::condition_variable granted;
+  uint32_t budget = 0;  // guarded by mutex
+  uint32_t NowMs() override { return now; }
   void SleepOneMs() override {
-    std::unique_lock lock(mutex_);
-    if (!granted_.wait_for(lock, std::chrono::milliseconds(1), [this] { return budget_ > 0; })) return;
-    --budget_;
-    now_.fetch_add(1);
+    std::unique_lock lock(mutex);
+    if (granted.wait_for(lock, std::chrono::milliseconds(1), [this] { return budget > 0; })) { --budget; ++now; }
   }
-  // Grants `ms` more; with `onlyWhenSpent`, nothing while the last grant is still unused.
+  // Grants `ms` more; with `onlyWhenSpent`, nothing while an earlier grant is unused.
   bool Grant(uint32_t ms, bool onlyWhenSpent = false) {
-    std::lock_guard lock(mutex_);
-    if (onlyWhenSpent && budget_ > 0) return false;
-    budget_ += ms;
-    granted_.notify_all();
+    const std::lock_guard lock(mutex);
+    if (onlyWhenSpent && budget > 0) return false;
+    budget += ms;
+    granted.notify_all();
     return true;
   }
-
- private:
-  std::atomic<uint32_t> now_{5000};
-  std::mutex mutex_;
-  std::condition_variable granted_;
-  uint32_t budget_ = 0;
 };
 
 class RunControlRunner : public StartedProgram {
@@ -262,8 +257,8 @@ TEST_F(RunControlRunner, ShutdownStopsALiveRunner) {
 TEST_F(RunControlRunner, StartWithoutAThreadWaitsForStop) {
   AddRows({{"100", "1000", ""}, {"100", "2000", ""}});
   {
-    const NoNewThreads noThreads;
-    ASSERT_TRUE(noThreads.ok());
+    NoNewThreads noThreads;
+    ASSERT_TRUE(noThreads.ok);
     PressOnly(BatchStartButton);
   }
   ExpectRunLocks();

@@ -3,24 +3,13 @@
 
 #include <QCheckBox>
 
-#include "app_fixture.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
 
-class SignalMenuTest : public AppFixture {
+class SignalMenuTest : public StartedProgram {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    StartApp();
-  }
-  QLineEdit* Field(int id) { return static_cast<QLineEdit*>(W(id)); }
-  void Type(int id, const std::string& text) {
-    Field(id)->selectAll();
-    QTest::keyClick(Field(id), Qt::Key_Backspace);
-    QTest::keyClicks(Field(id), QString::fromStdString(text));
-    app->ProcessPending();
-  }
   void Restart() {
     app->End();
     app.reset();
@@ -30,18 +19,18 @@ class SignalMenuTest : public AppFixture {
 };
 
 TEST_F(SignalMenuTest, ExactWheelSpeedIsACheckMarkKeptInTheSettingsFileOnlyWhileOn) {
-  EXPECT_FALSE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
-  Menu(ExactSpeedItem);
-  EXPECT_TRUE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  EXPECT_FALSE(toolkit.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  Choose(ExactSpeedItem);
+  EXPECT_TRUE(toolkit.IsMenuItemChecked(MainMenu, ExactSpeedItem));
   EXPECT_TRUE(app->config().Signal.exactSpeed);
   Restart();
   const std::string group = "\r\n[Signal]\r\nExactSpeed = 1\r\n";
   const std::string withOption = Settings();
   ASSERT_GT(withOption.size(), group.size());
   EXPECT_EQ(withOption.substr(withOption.size() - group.size()), group);
-  EXPECT_TRUE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));  // read back at start
-  Menu(ExactSpeedItem);
-  EXPECT_FALSE(tk.IsMenuItemChecked(MainMenu, ExactSpeedItem));
+  EXPECT_TRUE(toolkit.IsMenuItemChecked(MainMenu, ExactSpeedItem));  // read back at start
+  Choose(ExactSpeedItem);
+  EXPECT_FALSE(toolkit.IsMenuItemChecked(MainMenu, ExactSpeedItem));
   Restart();
   EXPECT_EQ(Settings(), withOption.substr(0, withOption.size() - group.size()));  // the 17 lines again
 }
@@ -63,42 +52,42 @@ TEST_F(SignalMenuTest, CamDialogTakesDigitsAndEnablesOkOnlyWithinTheRanges) {
       {"99999999999", nullptr, false, false},
   };
   for (const DialogCase& c : cases) {
-    Menu(CamSignalItem);
-    ASSERT_TRUE(tk.IsWindowOpen(CamDialog));
+    Choose(CamSignalItem);
+    ASSERT_TRUE(toolkit.IsWindowOpen(CamDialog));
     if (c.angle) Type(CamAngleEdit, c.angle);
     if (c.width) Type(CamWidthEdit, c.width);
     if (c.tick) Click(CamCheckBox);
-    EXPECT_EQ(tk.IsEnabled(CamOkButton), c.ok) << (c.angle ? c.angle : "-") << " / " << (c.width ? c.width : "-");
+    EXPECT_EQ(toolkit.IsEnabled(CamOkButton), c.ok) << (c.angle ? c.angle : "-") << " / " << (c.width ? c.width : "-");
   }
-  EXPECT_EQ(tk.Text(CamAngleEdit), "99999999999");
+  EXPECT_EQ(toolkit.Text(CamAngleEdit), "99999999999");
   Type(CamAngleEdit, "9a0");
-  EXPECT_EQ(tk.Text(CamAngleEdit), "90");  // only digits go in
+  EXPECT_EQ(toolkit.Text(CamAngleEdit), "90");  // only digits go in
 }
 
 TEST_F(SignalMenuTest, CamDialogOkTakesTheFieldsCancelAndCloseBoxKeepTheOptions) {
-  Menu(CamSignalItem);
-  EXPECT_EQ(tk.Text(CamAngleEdit), "0");
-  EXPECT_EQ(tk.Text(CamWidthEdit), "");  // one tooth period
+  Choose(CamSignalItem);
+  EXPECT_EQ(toolkit.Text(CamAngleEdit), "0");
+  EXPECT_EQ(toolkit.Text(CamWidthEdit), "");  // one tooth period
   Click(CamCheckBox);
   Type(CamAngleEdit, "359");
   Type(CamWidthEdit, "6");
   Click(CamOkButton);
-  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
+  EXPECT_FALSE(toolkit.IsWindowOpen(CamDialog));
   const SignalOptions set{.cam = true, .camAngle = 359, .camWidth = 6};
   EXPECT_EQ(app->config().Signal, set);
 
-  Menu(CamSignalItem);
-  EXPECT_EQ(tk.State(CamCheckBox), 1);
-  EXPECT_EQ(tk.Text(CamAngleEdit), "359");
-  EXPECT_EQ(tk.Text(CamWidthEdit), "6");
+  Choose(CamSignalItem);
+  EXPECT_EQ(toolkit.State(CamCheckBox), 1);
+  EXPECT_EQ(toolkit.Text(CamAngleEdit), "359");
+  EXPECT_EQ(toolkit.Text(CamWidthEdit), "6");
   Click(CamCheckBox);
   Type(CamAngleEdit, "1");
   Click(CamCancelButton);
-  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
-  Menu(CamSignalItem);
+  EXPECT_FALSE(toolkit.IsWindowOpen(CamDialog));
+  Choose(CamSignalItem);
   Type(CamAngleEdit, "2");
   Post(UserEvent(CloseEvent, CamDialog));
-  EXPECT_FALSE(tk.IsWindowOpen(CamDialog));
+  EXPECT_FALSE(toolkit.IsWindowOpen(CamDialog));
   EXPECT_EQ(app->config().Signal, set);
   Restart();
   EXPECT_EQ(app->config().Signal, set);  // kept in the settings file

@@ -91,27 +91,27 @@ TEST_F(ToneTest, StopDisablesAPendingSetAndShowsTheRpmTheNextStartPlays) {
   Click(StartStopButton);
   EXPECT_FALSE(toolkit.IsEnabled(SetButton));
   EXPECT_FALSE(sound.IsPlaying());
-  EXPECT_EQ(tk.Text(RpmCombo), "1000");  // 2 x the slider, not the number never applied
+  EXPECT_EQ(toolkit.Text(RpmCombo), "1000");  // 2 x the slider, not the number never applied
 }
 
 // Teeth that are negative, or so many that a half tooth is no frame: "Start" leaves the output
 // silent rather than play the wheel loaded before, which the window no longer shows.
 TEST_F(ToneTest, StartWithAWheelThatCannotBeBuiltStaysSilent) {
-  const std::string good = dir.filePath("good.cfg").toStdString(), bad = dir.filePath("bad.cfg").toStdString();
+  const std::string good = dir.Path("good.cfg"), bad = dir.Path("bad.cfg");
   WriteFile(good, "[General]\r\n");
   for (const char* teeth : {"-3", "700"}) {
     requesters.openAnswers.push_back(good);
-    Menu(ConfigLoadItem);
+    Choose(ConfigLoadItem);
     Click(StartStopButton);
     Click(StartStopButton);
     ASSERT_TRUE(sound.HasSound());
     WriteFile(bad, std::string("[General]\r\nAvailableTeeth = ") + teeth + "\r\n");
     requesters.openAnswers.push_back(bad);
-    Menu(ConfigLoadItem);
+    Choose(ConfigLoadItem);
     Click(StartStopButton);
-    EXPECT_EQ(tk.Text(StartStopButton), "Stop");
+    EXPECT_EQ(toolkit.Text(StartStopButton), "Stop");
     EXPECT_FALSE(sound.IsPlaying()) << teeth;
-    W(RpmSlider)->setFocus();
+    Widget(RpmSlider)->setFocus();
     Key(RpmSlider, Qt::Key_Right);  // an RPM change finds no sound and builds none
     EXPECT_FALSE(sound.IsPlaying()) << teeth;
     Click(StartStopButton);

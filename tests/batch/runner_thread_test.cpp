@@ -115,8 +115,8 @@ TEST(RunnerThread, RunnerThatDoesNotEndIsLetGoAndSilenced) {
 
 TEST(RunnerThread, AThreadThatCannotBeCreatedGivesNoRunner) {
   EventLog log;
-  const test::NoNewThreads noThreads;
-  ASSERT_TRUE(noThreads.ok());
+  test::NoNewThreads noThreads;
+  ASSERT_TRUE(noThreads.ok);
   EXPECT_EQ(RunnerThread::Launch(1000, 1000, 2000, 1, log.Poster()), nullptr);
   EXPECT_TRUE(log.Events().empty());
 }

@@ -100,7 +100,7 @@ TEST_F(PreferenceReadTest, CommentsSkipOneSpaceAfterTheSemicolon) {
   file_.SelectGroup("G");
   file_.WriteString("k", "2");
   file_.Close();
-  EXPECT_EQ(testing::ReadBytes(dir_.Path("p.ini")), ";  two spaces\r\n; none\r\n; \tand a tab\r\n[G]\r\nk = 2\r\n");
+  EXPECT_EQ(ReadFile(dir_.Path("p.ini")), ";  two spaces\r\n; none\r\n; \tand a tab\r\n[G]\r\nk = 2\r\n");
 }
 
 TEST_F(PreferenceReadTest, Utf8FilesHandBackEightBitText) {

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -139,11 +144,12 @@ TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
   }
   saveTo("missing/wheel.cfg");
   expectUntouched();
-  for (const auto& [locked, other] : {std::pair(path_, ""), std::pair(dir_.path(), "new.cfg")}) {
+  // A locked file stops its save; a locked folder stops a new file (an existing one is written
+  // in place).
+  for (const auto& [locked, name] : {std::pair(path_, "wheel.cfg"), std::pair(dir_.path(), "new.cfg")}) {
     Unwritable lock(locked);
     if (!lock.ok()) GTEST_SKIP() << "cannot make " << locked << " unwritable here";
-    saveTo("wheel.cfg");
-    if (*other) saveTo(other);
+    saveTo(name);
     expectUntouched();
   }
 }
@@ -164,16 +170,42 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
     WheelConfig config = DefaultWheelConfig();
     config.Signal = c.signal;
     SaveWheelConfig(path_, config, c.presets ? PresetTexts(config) : std::vector<std::string>{});
-    EXPECT_EQ(ReadBytes(path_), c.file);
+    EXPECT_EQ(ReadFile(path_), c.file);
     const WheelConfig loaded = Load();
     EXPECT_EQ(loaded.Signal, c.signal) << c.file;
     SaveWheelConfig(path_, loaded, c.presets ? PresetTexts(loaded) : std::vector<std::string>{});
-    EXPECT_EQ(ReadBytes(path_), c.file);
+    EXPECT_EQ(ReadFile(path_), c.file);
   }
   // Without the group every option is off; values beyond their ranges are held to them.
   EXPECT_EQ(LoadText(kDefaultFile).Signal, SignalOptions{});
   EXPECT_EQ(LoadText(kGeneral + "[signal]\r\nCamAngle = 900\r\nCamWidth = -3\r\nCam = yes\r\n").Signal,
             (SignalOptions{.camAngle = 719}));
+}
+
+// Reading and writing are linear in the file's size: a pass takes a second here, while lookups
+// that scan the group again took many minutes (the watchdog ends the run then).
+TEST(WheelConfigLargeFile, ManyPresetKeysLoadAndSaveInOnePass) {
+  static std::atomic<bool> finished{false};
+  std::thread([] {
+    std::this_thread::sleep_for(std::chrono::minutes(2));
+    if (finished) return;
+    std::fputs("still running after 2 minutes: not linear\n", stderr);
+    std::abort();
+  }).detach();
+  constexpr int kKeys = 200000;
+  std::string presets = "\r\n[RPM]\r\n";
+  for (int i = 1; i <= kKeys; ++i) presets += std::to_string(i) + " = " + std::to_string(2 * i) + "\r\n";
+  ScratchDir dir;
+  WriteFile(dir.Path("big.cfg"), kGeneral + presets + "1 = 7\r\n");  // a repeated name
+  WheelConfig config;
+  LoadWheelConfig(dir.Path("big.cfg"), config);
+  ASSERT_EQ(config.RpmPresets.size(), kKeys + 1u);
+  EXPECT_EQ(config.RpmPresets[kKeys - 1], 2 * kKeys);
+  EXPECT_EQ(config.RpmPresets.back(), 2);  // the repeated name reads the first one's value
+  config.RpmPresets.pop_back();
+  SaveWheelConfig(dir.Path("saved.cfg"), config, PresetTexts(config));
+  EXPECT_TRUE(ReadFile(dir.Path("saved.cfg")) == kGeneral + presets);
+  finished = true;
 }
 
 }  // namespace

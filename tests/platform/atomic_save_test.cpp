@@ -72,13 +72,9 @@ TEST_F(AtomicSaveTest, LongNamesAndDanglingLinksAreSaved) {
   ASSERT_EQ(::symlink("made.cfg", dir_.Path("dangling.cfg").c_str()), 0);
   ASSERT_EQ(::symlink("sub/deep.cfg", dir_.Path("into.cfg").c_str()), 0);
   ASSERT_EQ(::symlink(dir_.Path("into.cfg").c_str(), dir_.Path("chain.cfg").c_str()), 0);
-  const std::string longest(251, 'w');
+  const std::string longest = std::string(251, 'w') + ".cfg", long243 = std::string(239, 'w') + ".cfg";
   const std::pair<std::string, std::string> cases[] = {
-      {longest + ".cfg", longest + ".cfg"},  // 255 bytes, the longest name there is
-      {std::string(239, 'w') + ".cfg", std::string(239, 'w') + ".cfg"},
-      {"dangling.cfg", "made.cfg"},
-      {"chain.cfg", "sub/deep.cfg"},
-  };
+      {longest, longest}, {long243, long243}, {"dangling.cfg", "made.cfg"}, {"chain.cfg", "sub/deep.cfg"}};
   for (const auto& [saved, written] : cases) {
     SCOPED_TRACE(saved.substr(0, 20));
     EXPECT_TRUE(Save(saved));

@@ -1,6 +1,5 @@
-// Replaces every non-aligned form of operator new and delete with malloc and free plus a count
-// of the bytes held, so that a test can make a large allocation fail. All forms are replaced
-// together: the sanitizers report memory given by one family and returned to another.
+// Every non-aligned operator new and delete on malloc and free, counting the bytes held. All
+// forms at once: the sanitizers report memory returned to another family than it came from.
 
 #include "support/heap_ceiling.h"
 
@@ -10,48 +9,41 @@
 #include <cstdlib>
 #include <new>
 
-namespace vm::test {
 namespace {
 
-std::atomic<size_t> inUse{0};
+std::atomic<size_t> held{0};
 std::atomic<size_t> ceiling{0};  // 0: none
 
 void* Allocate(size_t size) noexcept {
-  const size_t limit = ceiling.load(std::memory_order_relaxed);
-  if (limit != 0 && inUse.load(std::memory_order_relaxed) + size > limit) return nullptr;
+  const size_t limit = ceiling.load();
+  if (limit != 0 && held.load() + size > limit) return nullptr;
   void* p = std::malloc(size == 0 ? 1 : size);
-  if (p != nullptr) inUse.fetch_add(malloc_usable_size(p), std::memory_order_relaxed);
+  if (p != nullptr) held += malloc_usable_size(p);
   return p;
 }
 
 void* AllocateOrThrow(size_t size) {
-  void* p = Allocate(size);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
 }
 
 void Release(void* p) noexcept {
-  if (p == nullptr) return;
-  inUse.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+  if (p != nullptr) held -= malloc_usable_size(p);
   std::free(p);
 }
 
 }  // namespace
 
-size_t HeapInUse() { return inUse.load(); }
+vm::test::HeapCeiling::HeapCeiling(size_t bytes) { ceiling = held + bytes; }
+vm::test::HeapCeiling::~HeapCeiling() { ceiling = 0; }
 
-HeapCeiling::HeapCeiling(size_t bytes) { ceiling.store(inUse.load() + bytes); }
-HeapCeiling::~HeapCeiling() { ceiling.store(0); }
-
-}  // namespace vm::test
-
-void* operator new(size_t size) { return vm::test::AllocateOrThrow(size); }
-void* operator new[](size_t size) { return vm::test::AllocateOrThrow(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return vm::test::Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return vm::test::Allocate(size); }
-void operator delete(void* p) noexcept { vm::test::Release(p); }
-void operator delete[](void* p) noexcept { vm::test::Release(p); }
-void operator delete(void* p, size_t) noexcept { vm::test::Release(p); }
-void operator delete[](void* p, size_t) noexcept { vm::test::Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { vm::test::Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { vm::test::Release(p); }
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }

@@ -68,7 +68,7 @@ class ProgramFixture : public testing::Test {
   std::string Path(const std::string& name) const { return dir.Path(name); }
 
   ScratchDir dir;
-  const std::string exePath = dir.Path("velomira");
+  std::string exePath = dir.Path("velomira");
   Toolkit toolkit;
   SoundOutput sound;
   ScriptedRequesters requesters;
