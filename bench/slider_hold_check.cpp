@@ -30,7 +30,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int32_t kProbe = 0x7000;  // an event kind the program does not know
+constexpr vm::EventKind kProbe{0x7000};  // an event kind the program does not know
 
 int64_t NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
       latencies.push_back((NowMicros() & 0x7fffffff) - event.value);
       continue;
     }
-    sliderEvents += event.kind == vm::ControlEvent && event.id == vm::RpmSlider ? 1 : 0;
+    sliderEvents += event.kind == vm::ControlEvent && event.control() == vm::RpmSlider ? 1 : 0;
     app.Dispatch(event);
   }
   keyboard.join();

@@ -37,7 +37,7 @@ void App::End() {
   // A live runner must not touch the window or the sound once they are gone.
   batch_.Shutdown();
   PrepareSettingsFolder(exePath_, settingsPath_);
-  SaveWheelConfig(settingsPath_, config_, PresetItems());
+  static_cast<void>(SaveWheelConfig(settingsPath_, config_, PresetItems()));  // a failed save is silent; the old file stays
   toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
@@ -63,7 +63,7 @@ void App::Dispatch(const Event& event) {
       toolkit_.SetState(RpmSlider, event.value);
       return;
     case RunnerStatusTextEvent:
-      toolkit_.SetStatusText(event.id, event.text, true);
+      toolkit_.SetStatusText(event.field(), event.text, true);
       return;
     default:
       break;
@@ -92,7 +92,7 @@ void App::DispatchMainWindow(const Event& event) {
       batch_.OnStepDone();
       break;
     case MenuEvent:
-      DispatchMenu(event.id);
+      DispatchMenu(event.item());
       break;
     case ControlEvent:
       DispatchMainControl(event);
@@ -108,7 +108,7 @@ void App::DispatchMainWindow(const Event& event) {
   }
 }
 
-void App::DispatchMenu(int item) {
+void App::DispatchMenu(ItemId item) {
   switch (item) {
     case ConfigLoadItem:
       if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) ApplyWheelConfig(toolkit_, config_);
@@ -136,7 +136,7 @@ void App::DispatchMenu(int item) {
 }
 
 void App::DispatchMainControl(const Event& event) {
-  switch (event.id) {
+  switch (event.control()) {
     case TeethSpin: config_.AvailableTeeth = toolkit_.State(TeethSpin); break;
     case MissingSpin: config_.MissingTeeth = toolkit_.State(MissingSpin); break;
     case CamshaftOption: config_.WheelAt = Camshaft; break;
@@ -161,9 +161,9 @@ void App::DispatchMainControl(const Event& event) {
 void App::DispatchNameDialog(const Event& event) {
   // A press queued for a dialog that has gone since (a fast double click on "Ok") does nothing.
   if (!toolkit_.IsWindowOpen(NameDialog)) return;
-  if (event.kind == ControlEvent && event.id == NameOkButton) {
+  if (event.kind == ControlEvent && event.control() == NameOkButton) {
     AcceptNameDialog(toolkit_, config_, nameShown_);
-  } else if ((event.kind == ControlEvent && event.id == NameCancelButton) || event.kind == CloseEvent) {
+  } else if ((event.kind == ControlEvent && event.control() == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }
 }
@@ -182,7 +182,7 @@ void App::LayOutBatchControls() {
   if (!batch_.BatchLoaded()) return;
   const int height = toolkit_.WindowHeight(MainWindow);
   toolkit_.Move(BatchList, -1, -1, -1, height - 90);
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) toolkit_.Move(id, -1, height - 70, -1, -1);
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) toolkit_.Move(id, -1, height - 70, -1, -1);
 }
 
 }  // namespace vm

@@ -41,7 +41,7 @@ class App {
 
  private:
   void DispatchMainWindow(const Event& event);
-  void DispatchMenu(int item);
+  void DispatchMenu(ItemId item);
   void DispatchMainControl(const Event& event);
   void DispatchNameDialog(const Event& event);
   void LayOutBatchControls();

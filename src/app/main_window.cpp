@@ -37,7 +37,7 @@ void BuildMenuBar(Toolkit& tk) {
   tk.MenuItem(CamSignalItem, "Cam signal...");
   tk.MenuTitle("Help");
   tk.MenuItem(AboutItem, "About");
-  for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) {
+  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) {
     tk.SetMenuItemEnabled(MainMenu, item, false);
   }
 }
@@ -84,7 +84,7 @@ void BuildBatchControls(Toolkit& tk) {
   tk.AddControl(MainWindow, BatchStartButton, ControlKind::Button, 320, 160, 50, 20, "Start");
   tk.AddControl(MainWindow, LoopCheckBox, ControlKind::CheckBox, 390, 160, 50, 20, "Loop");
   tk.AddControl(MainWindow, StepButton, ControlKind::Button, 450, 160, 50, 20, "Step");
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) tk.SetEnabled(id, false);
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) tk.SetEnabled(id, false);
 }
 
 }  // namespace

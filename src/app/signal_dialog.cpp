@@ -65,7 +65,7 @@ void OnCamDialogEvent(Toolkit& tk, const Event& event, SignalOptions& options) {
     return;
   }
   if (event.kind != ControlEvent) return;
-  switch (event.id) {
+  switch (event.control()) {
     case CamCheckBox:
     case CamAngleEdit:
     case CamWidthEdit: Validate(tk); break;

@@ -14,7 +14,7 @@ namespace vm {
 namespace {
 
 // Controls the tone keeps from the user while it plays, in the order they are switched.
-constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
+constexpr ControlId kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
                                        BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
 
 Event SliderEvent() { return MakeEvent(ControlEvent, MainWindow, RpmSlider, Change); }
@@ -31,7 +31,7 @@ void ToneControl::OnStartStopButton() {
 }
 
 void ToneControl::StartTone() {
-  for (int id : kLockedWhilePlaying) toolkit_.SetEnabled(id, false);
+  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, false);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
@@ -47,7 +47,7 @@ void ToneControl::StopTone() {
   sound_.Stop();  // the sound stays loaded
   toolkit_.SetEnabled(RpmSlider, false);
   toolkit_.SetEnabled(RpmCombo, false);
-  for (int id : kLockedWhilePlaying) toolkit_.SetEnabled(id, true);
+  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, true);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");

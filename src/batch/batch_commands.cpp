@@ -20,7 +20,7 @@ void BatchController::Impl::ChooseAndLoadBatch() {
   if (stepCount == 0 || batchLoaded) return;
   batchLoaded = true;
   SetStepItemsEnabled(true);
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) toolkit.SetEnabled(id, true);
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) toolkit.SetEnabled(id, true);
 }
 
 void BatchController::Impl::ChooseAndSaveBatch() {
@@ -28,7 +28,7 @@ void BatchController::Impl::ChooseAndSaveBatch() {
   batchPath = requesters.SaveFile(FileRequest{"Save batch file", batchPath, BatchFilter, 0});
   if (batchPath.empty()) return;
   batchPath = WithBatchExtension(batchPath);
-  SaveBatchFile(batchPath, Rows());
+  static_cast<void>(SaveBatchFile(batchPath, Rows()));  // a failed save is silent; the old file stays
 }
 
 }  // namespace vm

@@ -47,7 +47,7 @@ void BatchController::OnListEvent(int32_t subType) {
     if (state != BatchRunState::RunningAll && state != BatchRunState::Stepping) toolkit.SetEnabled(StepButton, selected);
   } else if (subType == RightClick) {
     const bool rows = toolkit.ItemCount(BatchList) > 0;
-    for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
+    for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
     toolkit.ShowPopupMenu(BatchPopupMenu, MainWindow);
   } else if (subType == DoubleClick && selected) {
     toolkit.PostEvent(MakeEvent(MenuEvent, MainWindow, StepEditItem));
@@ -63,15 +63,15 @@ void BatchController::OnStepButton() { impl_->StepOnce(); }
 
 void BatchController::OnStepDialogEvent(const Event& event) {
   Toolkit& toolkit = impl_->toolkit;
-  if (event.kind == MenuEvent && event.id == StepReturnItem) {
+  if (event.kind == MenuEvent && event.item() == StepReturnItem) {
     impl_->StepReturn();
   } else if (event.kind == ControlEvent && event.subType == Change &&
-             (event.id == TimeEdit || event.id == Rpm1Edit || event.id == Rpm2Edit)) {
+             (event.control() == TimeEdit || event.control() == Rpm1Edit || event.control() == Rpm2Edit)) {
     impl_->ValidateStepDialog();
-  } else if (event.kind == ControlEvent && event.id == StepOkButton) {
+  } else if (event.kind == ControlEvent && event.control() == StepOkButton) {
     // A press posted by Return may arrive after the dialog has gone.
     if (toolkit.IsWindowOpen(StepDialog)) impl_->AcceptStepDialog();
-  } else if ((event.kind == ControlEvent && event.id == StepCancelButton) || event.kind == CloseEvent) {
+  } else if ((event.kind == ControlEvent && event.control() == StepCancelButton) || event.kind == CloseEvent) {
     toolkit.CloseWindow(StepDialog);
   }
 }

@@ -11,9 +11,9 @@ namespace vm {
 
 // The rows of the file, or nothing when it cannot be opened for reading or does not fit in
 // memory. Reading takes memory of about the file's size, once.
-std::optional<std::vector<BatchRow>> LoadBatchFile(const std::string& path);
+[[nodiscard]] std::optional<std::vector<BatchRow>> LoadBatchFile(const std::string& path);
 
 // Replaces the file by the rows' text; false (old file untouched) when that fails.
-bool SaveBatchFile(const std::string& path, const std::vector<BatchRow>& rows);
+[[nodiscard]] bool SaveBatchFile(const std::string& path, const std::vector<BatchRow>& rows);
 
 }  // namespace vm

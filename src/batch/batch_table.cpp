@@ -55,7 +55,7 @@ void BatchController::Impl::DeleteSelectedRow() {
 }
 
 void BatchController::Impl::SetStepItemsEnabled(bool enabled) {
-  for (int item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(MainMenu, item, enabled);
+  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(MainMenu, item, enabled);
 }
 
 bool BatchController::Impl::TonePlaying() const { return toolkit.Text(StartStopButton) != "Start"; }

@@ -11,82 +11,82 @@
 namespace vm {
 
 // Windows
-inline constexpr int MainWindow = 0;
-inline constexpr int NameDialog = 1;
-inline constexpr int StepDialog = 2;
-inline constexpr int CamDialog = 3;
+inline constexpr WindowId MainWindow{0};
+inline constexpr WindowId NameDialog{1};
+inline constexpr WindowId StepDialog{2};
+inline constexpr WindowId CamDialog{3};
 
 // Menus (the menu bar is the toolkit's MainMenu)
-inline constexpr int BatchPopupMenu = 1;
+inline constexpr MenuId BatchPopupMenu{1};
 
 // Menu items of MainMenu (6..9 also in BatchPopupMenu)
-inline constexpr int ConfigLoadItem = 0;
-inline constexpr int ConfigSaveItem = 1;
-inline constexpr int BatchLoadItem = 2;
-inline constexpr int BatchSaveItem = 3;
-inline constexpr int ExitItem = 4;
-inline constexpr int NameItem = 5;
-inline constexpr int StepEditItem = 6;
-inline constexpr int StepDeleteItem = 7;
-inline constexpr int StepInsertItem = 8;
-inline constexpr int StepAddItem = 9;
-inline constexpr int AboutItem = 10;
-inline constexpr int ExactSpeedItem = 11;
-inline constexpr int CamSignalItem = 12;
+inline constexpr ItemId ConfigLoadItem{0};
+inline constexpr ItemId ConfigSaveItem{1};
+inline constexpr ItemId BatchLoadItem{2};
+inline constexpr ItemId BatchSaveItem{3};
+inline constexpr ItemId ExitItem{4};
+inline constexpr ItemId NameItem{5};
+inline constexpr ItemId StepEditItem{6};
+inline constexpr ItemId StepDeleteItem{7};
+inline constexpr ItemId StepInsertItem{8};
+inline constexpr ItemId StepAddItem{9};
+inline constexpr ItemId AboutItem{10};
+inline constexpr ItemId ExactSpeedItem{11};
+inline constexpr ItemId CamSignalItem{12};
 
 // Menu item of the step dialog's Return shortcut (window 2)
-inline constexpr int StepReturnItem = 1;
+inline constexpr ItemId StepReturnItem{1};
 
 // Controls of MainWindow
-inline constexpr int TeethLabel = 0;
-inline constexpr int TeethSpin = 1;
-inline constexpr int MissingLabel = 2;
-inline constexpr int MissingSpin = 3;
-inline constexpr int CamshaftOption = 4;
-inline constexpr int CrankshaftOption = 5;
-inline constexpr int NoticeLabel = 6;
-inline constexpr int StartStopButton = 7;
-inline constexpr int RpmSlider = 8;
-inline constexpr int RpmCombo = 9;
-inline constexpr int SetButton = 10;
-inline constexpr int BatchList = 11;
-inline constexpr int BatchStartButton = 12;
-inline constexpr int LoopCheckBox = 13;
-inline constexpr int StepButton = 14;
+inline constexpr ControlId TeethLabel{0};
+inline constexpr ControlId TeethSpin{1};
+inline constexpr ControlId MissingLabel{2};
+inline constexpr ControlId MissingSpin{3};
+inline constexpr ControlId CamshaftOption{4};
+inline constexpr ControlId CrankshaftOption{5};
+inline constexpr ControlId NoticeLabel{6};
+inline constexpr ControlId StartStopButton{7};
+inline constexpr ControlId RpmSlider{8};
+inline constexpr ControlId RpmCombo{9};
+inline constexpr ControlId SetButton{10};
+inline constexpr ControlId BatchList{11};
+inline constexpr ControlId BatchStartButton{12};
+inline constexpr ControlId LoopCheckBox{13};
+inline constexpr ControlId StepButton{14};
 
 // Controls of NameDialog
-inline constexpr int NameEdit = 17;
-inline constexpr int NameOkButton = 18;
-inline constexpr int NameCancelButton = 19;
+inline constexpr ControlId NameEdit{17};
+inline constexpr ControlId NameOkButton{18};
+inline constexpr ControlId NameCancelButton{19};
 
 // Controls of StepDialog
-inline constexpr int TimeLabel = 20;
-inline constexpr int Rpm1Label = 21;
-inline constexpr int Rpm2Label = 22;
-inline constexpr int TimeEdit = 23;
-inline constexpr int Rpm1Edit = 24;
-inline constexpr int Rpm2Edit = 25;
-inline constexpr int StepOkButton = 26;
-inline constexpr int StepCancelButton = 27;
+inline constexpr ControlId TimeLabel{20};
+inline constexpr ControlId Rpm1Label{21};
+inline constexpr ControlId Rpm2Label{22};
+inline constexpr ControlId TimeEdit{23};
+inline constexpr ControlId Rpm1Edit{24};
+inline constexpr ControlId Rpm2Edit{25};
+inline constexpr ControlId StepOkButton{26};
+inline constexpr ControlId StepCancelButton{27};
 
 // Controls of CamDialog
-inline constexpr int CamCheckBox = 28;
-inline constexpr int CamAngleLabel = 29;
-inline constexpr int CamAngleEdit = 30;
-inline constexpr int CamWidthLabel = 31;
-inline constexpr int CamWidthEdit = 32;
-inline constexpr int CamOkButton = 33;
-inline constexpr int CamCancelButton = 34;
+inline constexpr ControlId CamCheckBox{28};
+inline constexpr ControlId CamAngleLabel{29};
+inline constexpr ControlId CamAngleEdit{30};
+inline constexpr ControlId CamWidthLabel{31};
+inline constexpr ControlId CamWidthEdit{32};
+inline constexpr ControlId CamOkButton{33};
+inline constexpr ControlId CamCancelButton{34};
 
 // Event kinds of the program's own
-inline constexpr int32_t EventStepDone = 65536;
+inline constexpr EventKind EventStepDone{65536};
 // The batch runner's two window calls travel through the event queue as these kinds, so
 // that they keep their order with its other events and can be dropped with them.
-inline constexpr int32_t RunnerSetSliderEvent = 65537;
-inline constexpr int32_t RunnerStatusTextEvent = 65538;
+inline constexpr EventKind RunnerSetSliderEvent{65537};
+inline constexpr EventKind RunnerStatusTextEvent{65538};
 
 // Status bar fields of MainWindow
-inline constexpr int NameField = 0;
-inline constexpr int CountdownField = 1;
+inline constexpr FieldId NameField{0};
+inline constexpr FieldId CountdownField{1};
 
 }  // namespace vm

@@ -7,7 +7,7 @@
 namespace vm {
 
 void BatchController::Impl::SetWheelAndLoadEnabled(bool enabled) {
-  for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
+  for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
     toolkit.SetEnabled(id, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, ConfigLoadItem, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, BatchLoadItem, enabled);

@@ -35,14 +35,14 @@ class StepPoster {
   StepPoster(RunnerSink& sink, uint32_t generation) : sink_(sink), generation_(generation) {}
 
   void Slider(int32_t position) {
-    Post(RunnerSetSliderEvent, RpmSlider, position, {});
-    Post(ControlEvent, RpmSlider, 0, {});
+    Post(RunnerSetSliderEvent, Number(RpmSlider), position, {});
+    Post(ControlEvent, Number(RpmSlider), 0, {});
   }
-  void Countdown(std::string text) { Post(RunnerStatusTextEvent, CountdownField, 0, std::move(text)); }
+  void Countdown(std::string text) { Post(RunnerStatusTextEvent, Number(CountdownField), 0, std::move(text)); }
   void Done() { Post(EventStepDone, 0, 0, {}); }
 
  private:
-  void Post(int32_t kind, int32_t id, int32_t value, std::string text) {
+  void Post(EventKind kind, int32_t id, int32_t value, std::string text) {
     Event event = MakeEvent(kind, MainWindow, id);
     event.generation = generation_;
     event.value = value;

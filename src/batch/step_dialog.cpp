@@ -59,13 +59,14 @@ void BatchController::Impl::AcceptStepDialog() {
 }
 
 void BatchController::Impl::StepReturn() {
-  const int focused = toolkit.FocusedControl(StepDialog);
-  if (focused < TimeEdit) {
+  // The fields and buttons are numbered in the order Return walks them.
+  const int32_t focused = Number(toolkit.FocusedControl(StepDialog));
+  if (focused < Number(TimeEdit)) {
     toolkit.SetFocus(TimeEdit);  // no field has the focus: the walk starts at the first
-  } else if (focused < StepOkButton) {
-    toolkit.SetFocus(focused + 1);
+  } else if (focused < Number(StepOkButton)) {
+    toolkit.SetFocus(ControlId{focused + 1});
   } else {
-    toolkit.PostEvent(MakeEvent(ControlEvent, StepDialog, focused == StepOkButton ? StepOkButton : StepCancelButton));
+    toolkit.PostEvent(MakeEvent(ControlEvent, StepDialog, focused == Number(StepOkButton) ? StepOkButton : StepCancelButton));
   }
 }
 

@@ -30,7 +30,7 @@ void ChooseAndSaveConfig(Requesters& requesters, const std::string& exeDir, cons
                          const std::vector<std::string>& presetTexts) {
   const std::string path = requesters.SaveFile(ConfigRequest("Save config file", exeDir));
   if (path.empty()) return;
-  SaveWheelConfig(WithConfigExtension(path), config, presetTexts);
+  static_cast<void>(SaveWheelConfig(WithConfigExtension(path), config, presetTexts));  // a failed save is silent; the old file stays
 }
 
 }  // namespace vm

@@ -13,7 +13,9 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-PreferenceFile::~PreferenceFile() { Close(); }
+// A document left open is written as a Close would write it; no one is left to hear whether
+// that worked.
+PreferenceFile::~PreferenceFile() { static_cast<void>(Close()); }
 
 void PreferenceFile::Reset() {
   entries_.clear();
@@ -30,7 +32,7 @@ void PreferenceFile::Reset() {
 }
 
 bool PreferenceFile::Create(const std::string& path, uint32_t options) {
-  Close();
+  static_cast<void>(Close());  // the document held before, as the destructor would
   // Checked now so that a failed Create still means "nothing will be written"; the file itself
   // is replaced only at Close, so a save that dies half-way cannot lose it.
   if (!CanReplaceFile(path)) return false;
@@ -41,7 +43,7 @@ bool PreferenceFile::Create(const std::string& path, uint32_t options) {
 }
 
 bool PreferenceFile::Open(const std::string& path, uint32_t options) {
-  Close();
+  static_cast<void>(Close());  // the document held before, as the destructor would
   path_ = path;
   options_ = options;
   std::string bytes;
@@ -222,18 +224,20 @@ std::string PreferenceFile::KeyName() const {
   return e.kind == PreferenceEntryKind::Key ? ToCaller(e.name) : std::string();
 }
 
-void PreferenceFile::Close() {
+bool PreferenceFile::Close() {
   // A created file stands for an emptied one, so it is written even when nothing was added.
   const bool write = holding_ == Holding::Created ||
                      (changed_ && (holding_ == Holding::ReadWrite || holding_ == Holding::RememberedPath));
+  bool saved = true;
   if (write) {
     try {
-      ReplaceFile(path_, RenderPreferenceText(entries_, options_, utf8_));
+      saved = ReplaceFile(path_, RenderPreferenceText(entries_, options_, utf8_));
     } catch (const std::bad_alloc&) {
-      // Out of memory: the file stays as it was.
+      saved = false;  // out of memory: the file stays as it was
     }
   }
   Reset();
+  return saved;
 }
 
 }  // namespace vm

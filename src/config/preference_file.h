@@ -30,7 +30,7 @@ class PreferenceFile {
   // Starts an empty document for `path`. False when the file could not be written there
   // (missing folder, no permission); the object then holds nothing. The file on the disk is
   // left untouched until Close replaces it in one piece.
-  bool Create(const std::string& path, uint32_t options);
+  [[nodiscard]] bool Create(const std::string& path, uint32_t options);
   // Reads and parses the whole file. False when it cannot be opened; the path is remembered
   // and Close creates the file there if anything was written.
   bool Open(const std::string& path, uint32_t options);
@@ -48,8 +48,9 @@ class PreferenceFile {
   std::string KeyName() const;
 
   // Writes the document back if it changed (a created file always: it stands for an emptied
-  // file), then releases everything.
-  void Close();
+  // file), then releases everything. False when a needed write failed; the file is then as it
+  // was.
+  [[nodiscard]] bool Close();
 
  private:
   enum class Holding { Nothing, Created, ReadWrite, ReadOnly, RememberedPath };

@@ -55,13 +55,13 @@ void LoadWheelConfig(const std::string& path, WheelConfig& config) {
   ReadGeneral(file, config);
   ReadPresets(file, config);
   ReadSignalOptions(file, config.Signal);
-  file.Close();
+  static_cast<void>(file.Close());  // nothing was written: there is nothing to save
 }
 
-void SaveWheelConfig(const std::string& path, const WheelConfig& config,
+bool SaveWheelConfig(const std::string& path, const WheelConfig& config,
                      const std::vector<std::string>& presetTexts) {
   PreferenceFile file;
-  if (!file.Create(path, kConfigOptions)) return;
+  if (!file.Create(path, kConfigOptions)) return false;
   file.SelectGroup("General");
   file.WriteString("Type", config.Type);
   file.WriteInt("AvailableTeeth", config.AvailableTeeth);
@@ -72,7 +72,7 @@ void SaveWheelConfig(const std::string& path, const WheelConfig& config,
     file.WriteString(FormatDecimal(static_cast<int64_t>(i) + 1), presetTexts[i]);
   }
   WriteSignalOptions(file, config.Signal);
-  file.Close();
+  return file.Close();
 }
 
 std::vector<std::string> PresetTexts(const WheelConfig& config) {

@@ -17,9 +17,9 @@ WheelConfig DefaultWheelConfig();
 void LoadWheelConfig(const std::string& path, WheelConfig& config);
 
 // Replaces the file by the record and `presetTexts` (the items of the RPM preset list, saved
-// as keys "1", "2", ... of group "RPM"; no such group when there are none). A save that fails
-// leaves the old file as it was; nothing is reported.
-void SaveWheelConfig(const std::string& path, const WheelConfig& config,
+// as keys "1", "2", ... of group "RPM"; no such group when there are none). False when the
+// save failed; the old file is then as it was.
+[[nodiscard]] bool SaveWheelConfig(const std::string& path, const WheelConfig& config,
                      const std::vector<std::string>& presetTexts);
 
 // The preset list's items for a record: the decimal texts of its presets, in order.

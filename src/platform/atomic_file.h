@@ -21,7 +21,7 @@ FileAccess ReadWholeFile(const std::string& path, std::string& bytes);
 // Whether a save to `path` can be expected to succeed: its folder exists and takes new files,
 // or the target exists and the in-place rule below applies; an existing target is a regular
 // file the program may write. Creates nothing.
-bool CanReplaceFile(const std::string& path);
+[[nodiscard]] bool CanReplaceFile(const std::string& path);
 
 // One file written as a stream and put in place in one step by Commit.
 //
@@ -43,15 +43,15 @@ class AtomicFileWriter {
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
   // Starts replacing the file at `path`. False when that cannot be done; nothing is left then.
-  bool Open(const std::string& path);
+  [[nodiscard]] bool Open(const std::string& path);
   // Appends bytes. False on a write failure; the save is then abandoned.
-  bool Append(std::string_view bytes);
+  [[nodiscard]] bool Append(std::string_view bytes);
   // Writes over bytes appended before, from `offset` on (a header whose sizes are known only
   // at the end). False, and abandoned, when they do not lie within what was appended.
-  bool Overwrite(uint64_t offset, std::string_view bytes);
+  [[nodiscard]] bool Overwrite(uint64_t offset, std::string_view bytes);
   // Flushes everything to the disk and puts the file in place. True when the new content is
   // there; on false the target is as it was (in place: as far as it got) and nothing is left.
-  bool Commit();
+  [[nodiscard]] bool Commit();
   void Abandon();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -69,7 +69,7 @@ class AtomicFileWriter {
 // Replaces the content of the file at `path` by `bytes` (creating it when missing) through
 // AtomicFileWriter. True when the new content is on the disk. False on any failure; the target
 // is then byte for byte as it was (unless written in place) and no temporary file is left.
-bool ReplaceFile(const std::string& path, std::string_view bytes);
+[[nodiscard]] bool ReplaceFile(const std::string& path, std::string_view bytes);
 
 // Test seam: the step at which every following save fails, until set back to None.
 enum class SaveFault {

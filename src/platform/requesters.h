@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/toolkit.h"
+
 namespace vm {
 
 struct FileRequest {
@@ -16,8 +18,8 @@ struct FileRequest {
 class Requesters {
  public:
   virtual ~Requesters() = default;
-  // One OK button; `icon` false shows none. `ownerWindow` -1 means no owner.
-  virtual void MessageBox(const std::string& title, const std::string& text, bool icon, int ownerWindow) = 0;
+  // One OK button; `icon` false shows none. `ownerWindow` WindowId{-1} means no owner.
+  virtual void MessageBox(const std::string& title, const std::string& text, bool icon, WindowId ownerWindow) = 0;
   // The chosen full path, or empty text when cancelled. The file need not exist; the
   // save requester asks nothing before replacing a file; neither changes the current directory.
   virtual std::string OpenFile(const FileRequest& request) = 0;

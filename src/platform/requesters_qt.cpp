@@ -75,7 +75,7 @@ std::string QtFilterList(const std::string& filter, int filterIndex, std::string
 }
 
 void QtRequesters::MessageBox(const std::string& title, const std::string& text, bool icon,
-                              int ownerWindow) {
+                              WindowId ownerWindow) {
   QMessageBox box(icon ? QMessageBox::Critical : QMessageBox::NoIcon, qtk::ToQt(title), qtk::ToQt(text), QMessageBox::Ok,
                   ToolkitAccess::Window(toolkit_, ownerWindow));
   box.setTextFormat(Qt::PlainText);
@@ -83,11 +83,11 @@ void QtRequesters::MessageBox(const std::string& title, const std::string& text,
 }
 
 std::string QtRequesters::OpenFile(const FileRequest& request) {
-  return Run(ToolkitAccess::Window(toolkit_, 0), request, QFileDialog::AcceptOpen);
+  return Run(ToolkitAccess::Window(toolkit_, WindowId{0}), request, QFileDialog::AcceptOpen);
 }
 
 std::string QtRequesters::SaveFile(const FileRequest& request) {
-  return Run(ToolkitAccess::Window(toolkit_, 0), request, QFileDialog::AcceptSave);
+  return Run(ToolkitAccess::Window(toolkit_, WindowId{0}), request, QFileDialog::AcceptSave);
 }
 
 }  // namespace vm

@@ -11,7 +11,7 @@ class QtRequesters : public Requesters {
  public:
   // Owner windows are looked up by number in `toolkit`.
   explicit QtRequesters(Toolkit& toolkit) : toolkit_(toolkit) {}
-  void MessageBox(const std::string& title, const std::string& text, bool icon, int ownerWindow) override;
+  void MessageBox(const std::string& title, const std::string& text, bool icon, WindowId ownerWindow) override;
   std::string OpenFile(const FileRequest& request) override;
   std::string SaveFile(const FileRequest& request) override;
 

@@ -84,10 +84,10 @@ void State::Push(const Event& event) { queue_.push_back(event); }
 void State::PushControl(int id, int32_t subType) {
   const ControlRecord* control = Control(id);
   if (control == nullptr) return;
-  Push(MakeEvent(ControlEvent, control->window, id, subType));
+  Push(MakeEvent(ControlEvent, WindowId{control->window}, ControlId{id}, subType));
 }
 
-void State::PushMenu(int window, int item) { Push(MakeEvent(MenuEvent, window, item)); }
+void State::PushMenu(int window, int item) { Push(MakeEvent(MenuEvent, WindowId{window}, ItemId{item})); }
 
 Event State::WaitEvent() {
   while (queue_.empty()) {

@@ -14,9 +14,9 @@ void State::CreateMenuBar(int window) {
   WindowWidget* widget = Window(window);
   if (widget == nullptr) return;
   // The program has one menu bar, addressed as MainMenu.
-  menus_[MainMenu] = MenuRecord{nullptr, window, {}};
-  windows_[window].menu = MainMenu;
-  buildMenu_ = MainMenu;
+  menus_[Number(MainMenu)] = MenuRecord{nullptr, window, {}};
+  windows_[window].menu = Number(MainMenu);
+  buildMenu_ = Number(MainMenu);
   buildBar_ = widget->menuBar();
   menuPath_.clear();
 }

@@ -19,7 +19,7 @@ WindowWidget::WindowWidget(State& state, int number, QWidget* owner, Qt::WindowF
 void WindowWidget::closeEvent(QCloseEvent* event) {
   // The close box only asks; the program decides and closes the window itself.
   event->ignore();
-  state_.Push(MakeEvent(CloseEvent, number_));
+  state_.Push(MakeEvent(CloseEvent, WindowId{number_}));
 }
 
 void WindowWidget::resizeEvent(QResizeEvent* event) {
@@ -29,7 +29,7 @@ void WindowWidget::resizeEvent(QResizeEvent* event) {
       event->oldSize() == event->size()) {
     return;
   }
-  state_.Push(MakeEvent(SizeEvent, number_));
+  state_.Push(MakeEvent(SizeEvent, WindowId{number_}));
 }
 
 namespace {

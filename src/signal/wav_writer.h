@@ -18,11 +18,11 @@ inline constexpr uint64_t kMaxWavDataBytes = 0xFFFFFFFFull - 36;
 
 class WavWriter {
  public:
-  bool Open(const std::string& path, int32_t framesPerSecond);
+  [[nodiscard]] bool Open(const std::string& path, int32_t framesPerSecond);
   // Interleaved samples, left then right, whole frames. False when they cannot be written
   // (a WAV file holds less than 4 GiB of frames); the file is then abandoned.
-  bool Append(std::span<const int16_t> interleaved);
-  bool Commit();
+  [[nodiscard]] bool Append(std::span<const int16_t> interleaved);
+  [[nodiscard]] bool Commit();
   void Abandon();  // also when the writer goes out of scope uncommitted
 
  private:

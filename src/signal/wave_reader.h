@@ -27,6 +27,6 @@ inline constexpr int32_t kMaxDeviceRate = 1 << 20;
 // no pad byte): the first "fmt " chunk, then the next "data" chunk after it. Nothing for
 // a chunk reaching past the image, a format other than 16-bit two-channel integer PCM at a
 // rate of 1..kMaxPlaybackRate, a data chunk that is not whole frames, or no frames at all.
-std::optional<WaveFrames> ReadWaveImage(std::span<const uint8_t> image);
+[[nodiscard]] std::optional<WaveFrames> ReadWaveImage(std::span<const uint8_t> image);
 
 }  // namespace vm

@@ -29,7 +29,7 @@ TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
   EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"8000", "3000", "500"}}));
   EXPECT_EQ(toolkit.State(BatchList), 0);
   EXPECT_TRUE(app->batch().BatchLoaded());
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
   EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
 }
 
@@ -73,7 +73,7 @@ TEST_F(BatchCommandsTest, LoadOverADeletedOutTableEnablesNothing) {
   LoadFile("a.rbt");
   EXPECT_EQ(Rows().size(), 1u);
   EXPECT_EQ(toolkit.State(BatchList), 0);
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
   EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, StepEditItem));
   // A double click still edits; a new row through the dialog enables all but Step.
   QTest::mouseDClick(static_cast<QTreeWidget*>(Widget(BatchList))->viewport(), Qt::LeftButton, {}, RowRect(0).center());

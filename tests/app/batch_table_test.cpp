@@ -111,7 +111,7 @@ TEST_F(BatchTableTest, RightClickEnablesPopupItemsByRows) {
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 60), list->viewport()->mapToGlobal(QPoint(20, 60)));
     QApplication::sendEvent(list->viewport(), &rightClick);
     Pump();
-    for (int item : {StepEditItem, StepDeleteItem, StepInsertItem})
+    for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem})
       EXPECT_EQ(toolkit.IsMenuItemEnabled(BatchPopupMenu, item), rows == 1) << item;
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(BatchPopupMenu, StepAddItem));
     EXPECT_TRUE(popup->isVisible());

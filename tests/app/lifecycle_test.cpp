@@ -167,7 +167,7 @@ TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
     EXPECT_EQ(requesters.calls[0].kind, ScriptedRequesters::Kind::MessageBox);
     EXPECT_EQ(requesters.calls[0].title, "Error");
     EXPECT_EQ(requesters.calls[0].text, "Was not able to initialize the sound system!");
-    EXPECT_EQ(requesters.calls[0].ownerWindow, -1);
+    EXPECT_EQ(requesters.calls[0].ownerWindow, WindowId{-1});
     EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
     EXPECT_EQ(FileExists(settings), existing);
     if (existing) {

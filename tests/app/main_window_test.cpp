@@ -35,7 +35,8 @@ TEST_F(MainWindowTest, DefaultWheelShowsAsAtFirstStart) {
 TEST_F(MainWindowTest, ControlsHaveTheirPlacesCaptionsAndStartingStates) {
   StartApp();
   const struct {
-    int id, x, y, w, h;
+    ControlId id;
+    int x, y, w, h;
     const char* text;
     bool enabled;
   } controls[] = {
@@ -104,8 +105,8 @@ TEST_F(MainWindowTest, MenusHaveTheirLabelsOrderAndStartingStates) {
             "Help\n  About\n");
   EXPECT_EQ(MenuTree(*ToolkitAccess::PopupMenu(toolkit, BatchPopupMenu), ""), "Edit\nDel\nIns\nAdd\n");
   // The items carry their numbers: each delivers the MenuEvent of its own number.
-  for (int item = ConfigLoadItem; item <= CamSignalItem; ++item) {
-    ASSERT_NE(ToolkitAccess::MenuAction(toolkit, MainMenu, item), nullptr) << item;
+  for (int item = Number(ConfigLoadItem); item <= Number(CamSignalItem); ++item) {
+    ASSERT_NE(ToolkitAccess::MenuAction(toolkit, MainMenu, ItemId{item}), nullptr) << item;
   }
   EXPECT_EQ(ToolkitAccess::MenuAction(toolkit, MainMenu, ExitItem)->text(), "Exit");
   EXPECT_EQ(ToolkitAccess::MenuAction(toolkit, MainMenu, StepAddItem)->text(), "Add\tAlt-A");
@@ -183,7 +184,7 @@ TEST_F(MainWindowTest, ShortcutKeysGoToTheMenuNotToTheFocusedField) {
 TEST_F(MainWindowTest, BatchControlsFollowTheHeightOnlyOnceABatchFileWasLoaded) {
   StartApp();
   QWidget* window = ToolkitAccess::Window(toolkit, MainWindow);
-  auto geometry = [this](int id) {
+  auto geometry = [this](ControlId id) {
     int x, y, w, h;
     toolkit.Geometry(id, x, y, w, h);
     return std::array{x, y, w, h};
@@ -201,7 +202,7 @@ TEST_F(MainWindowTest, BatchControlsFollowTheHeightOnlyOnceABatchFileWasLoaded) 
   window->resize(530, 331);
   Pump();
   EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 241}));
-  for (int id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_EQ(geometry(id)[1], 261) << id;
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_EQ(geometry(id)[1], 261) << id;
   EXPECT_EQ(geometry(LoopCheckBox), (std::array{390, 261, 50, 20}));
   // Narrowing to the minimum hides the batch controls; nothing moves sideways.
   window->resize(300, 230);

@@ -62,12 +62,12 @@ class RunControlRunner : public StartedProgram {
   bool Running() { return toolkit.Text(BatchStartButton) == "Stop"; }
   // Clicks and dispatches only up to the click itself, so that what the press did can be
   // seen before a slow machine has run the step it started.
-  void PressOnly(int id) {
+  void PressOnly(ControlId id) {
     QTest::mouseClick(Widget(id), Qt::LeftButton);
     Event event;
     while (toolkit.PollEvent(event)) {
       app->Dispatch(event);
-      if (event.kind == ControlEvent && event.id == id) return;
+      if (event.kind == ControlEvent && event.control() == id) return;
     }
   }
   // Lets the runners' time pass a millisecond at a time, the main loop handling what they post,
@@ -93,13 +93,13 @@ class RunControlRunner : public StartedProgram {
     EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
     EXPECT_FALSE(sound.IsPlaying());
     EXPECT_EQ(toolkit.StatusText(CountdownField), "");
-    for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
+    for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
       EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
   }
   void ExpectRunLocks() {
-    for (int id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton, StepButton})
+    for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton, StepButton})
       EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
     EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
     EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
@@ -304,11 +304,11 @@ TEST_F(RunControlRunner, StressOfRandomStartsAndStops) {
     if (acted && retired.count(e.generation)) retiredActed = true;
   };
   // The user's presses as the toolkit queues them, only on controls that are enabled.
-  auto press = [&](int id) {
+  auto press = [&](ControlId id) {
     if (!toolkit.IsEnabled(id)) return;
     Event event;
     event.kind = ControlEvent;
-    event.id = id;
+    event.id = Number(id);
     event.subType = Change;
     app->Dispatch(event);
   };

@@ -9,10 +9,10 @@ namespace {
 
 class ToneTest : public StartedProgram {
  protected:
-  bool MenuEnabled(int item) { return toolkit.IsMenuItemEnabled(MainMenu, item); }
+  bool MenuEnabled(ItemId item) { return toolkit.IsMenuItemEnabled(MainMenu, item); }
 };
 
-constexpr int kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
+constexpr ControlId kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
                                        BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
 
 TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
@@ -20,7 +20,7 @@ TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
   EXPECT_EQ(toolkit.Text(StartStopButton), "Stop");
   EXPECT_TRUE(sound.HasSound());
   EXPECT_TRUE(sound.IsPlaying());
-  for (int id : kLockedWhilePlaying) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+  for (ControlId id : kLockedWhilePlaying) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
   EXPECT_TRUE(toolkit.IsEnabled(RpmSlider));
   EXPECT_TRUE(toolkit.IsEnabled(RpmCombo));
   EXPECT_FALSE(toolkit.IsEnabled(SetButton));
@@ -33,7 +33,7 @@ TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
   EXPECT_TRUE(sound.HasSound());
   EXPECT_FALSE(sound.IsPlaying());
   // The batch buttons become usable here even with an empty table.
-  for (int id : kLockedWhilePlaying) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+  for (ControlId id : kLockedWhilePlaying) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
   EXPECT_FALSE(toolkit.IsEnabled(RpmSlider));
   EXPECT_FALSE(toolkit.IsEnabled(RpmCombo));
   EXPECT_TRUE(MenuEnabled(ConfigLoadItem));
@@ -152,7 +152,7 @@ TEST_F(ToneTest, RunnerEventsApplyOnlyWhileTheirRunnerIsLive) {
   EXPECT_EQ(toolkit.State(RpmSlider), 500);
   EXPECT_FALSE(sound.HasSound()) << "a stopped runner's slider event must not start the tone";
 
-  Event text = UserEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
+  Event text = MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField);
   text.text = "4.9s";
   Post(text);  // generation 0: from the program itself
   EXPECT_EQ(toolkit.StatusText(CountdownField), "4.9s");

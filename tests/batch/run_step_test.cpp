@@ -57,7 +57,7 @@ class RecordingSink final : public RunnerSink {
       if (p.event.kind == RunnerStatusTextEvent) out.push_back(p.atMs);
     return std::vector<uint32_t>(out.begin() + 1, out.end() - 1);
   }
-  int Count(int32_t kind) const {
+  int Count(EventKind kind) const {
     int n = 0;
     for (const Posted& p : posted) n += p.event.kind == kind;
     return n;
@@ -101,13 +101,13 @@ TEST(RunnerStep, EverythingPostedIsStampedAndOrdered) {
     EXPECT_EQ(e.generation, 7u);
     EXPECT_EQ(e.window, MainWindow);
     if (e.kind == RunnerSetSliderEvent) {
-      EXPECT_EQ(e.id, RpmSlider);
+      EXPECT_EQ(e.control(), RpmSlider);
       ASSERT_LT(i + 1, posted.size());  // the slider's event follows its move at once
       EXPECT_EQ(posted[i + 1].event.kind, ControlEvent);
-      EXPECT_EQ(posted[i + 1].event.id, RpmSlider);
+      EXPECT_EQ(posted[i + 1].event.control(), RpmSlider);
     }
     if (e.kind == RunnerStatusTextEvent) {
-      EXPECT_EQ(e.id, CountdownField);
+      EXPECT_EQ(e.field(), CountdownField);
     }
   }
   EXPECT_EQ(posted.back().event.kind, EventStepDone);

@@ -28,7 +28,7 @@ class EventLog {
     std::lock_guard lock(mutex_);
     return events_;
   }
-  int Count(int32_t kind) {
+  int Count(EventKind kind) {
     int n = 0;
     for (const Event& e : Events()) n += e.kind == kind;
     return n;

@@ -17,7 +17,7 @@ struct ScriptedRequesters : Requesters {
   std::vector<std::string> answers;
   std::vector<std::pair<std::string, FileRequest>> asked;
 
-  void MessageBox(const std::string&, const std::string&, bool, int) override { asked.push_back({"message", {}}); }
+  void MessageBox(const std::string&, const std::string&, bool, WindowId) override { asked.push_back({"message", {}}); }
   std::string OpenFile(const FileRequest& request) override { return Answer("open", request); }
   std::string SaveFile(const FileRequest& request) override { return Answer("save", request); }
   std::string Answer(const char* kind, const FileRequest& request) {

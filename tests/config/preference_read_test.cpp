@@ -99,7 +99,7 @@ TEST_F(PreferenceReadTest, CommentsSkipOneSpaceAfterTheSemicolon) {
   OpenText(";  two spaces\n;none\n;\tand a tab\n[G]\nk=1\n");
   file_.SelectGroup("G");
   file_.WriteString("k", "2");
-  file_.Close();
+  EXPECT_TRUE(file_.Close());
   EXPECT_EQ(ReadFile(dir_.Path("p.ini")), ";  two spaces\r\n; none\r\n; \tand a tab\r\n[G]\r\nk = 2\r\n");
 }
 

@@ -41,7 +41,7 @@ TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
     PreferenceFile file;
     ASSERT_TRUE(file.Open(dir.Path("p.ini"), c.options));
     c.edit(file);
-    file.Close();
+    EXPECT_TRUE(file.Close());
     EXPECT_EQ(ReadFile(dir.Path("p.ini")), c.after);
   }
 }
@@ -58,11 +58,11 @@ TEST(PreferenceWriteTest, CreateWritesOnlyGroupsThatGotKeysAndOnlyAtClose) {
   file.WriteString("x", "1");
   EXPECT_EQ(file.KeyName(), "x");    // the cursor is on the written key
   EXPECT_EQ(ReadFile(path), "old\n");  // a save that dies here loses nothing
-  file.Close();
+  EXPECT_TRUE(file.Close());
   EXPECT_EQ(ReadFile(path), "[B]\r\nx = 1\r\n");
 
   ASSERT_TRUE(file.Create(path, 0));
-  file.Close();
+  EXPECT_TRUE(file.Close());
   EXPECT_EQ(ReadFile(path), "");  // created and closed: emptied, as a created file always was
   EXPECT_EQ(dir.Names(), std::set<std::string>{"p.ini"});
 }
@@ -75,7 +75,7 @@ TEST(PreferenceWriteTest, FailedCreateHoldsNothing) {
   file.WriteString("k", "v");
   EXPECT_EQ(file.ReadString("k", "d"), "d");
   EXPECT_FALSE(file.ExamineKeys());
-  file.Close();
+  EXPECT_TRUE(file.Close());
   EXPECT_TRUE(dir.Names().empty());
 }
 
@@ -89,7 +89,7 @@ TEST(PreferenceWriteTest, FailedOpenCreatesTheFileAtCloseOnlyWhenWritten) {
   file.SelectGroup("X");
   file.WriteString("k", "v");
   EXPECT_EQ(file.ReadString("k", ""), "v");
-  file.Close();
+  EXPECT_TRUE(file.Close());
   EXPECT_EQ(dir.Names(), std::set<std::string>{"b.ini"});
   EXPECT_EQ(ReadFile(dir.Path("b.ini")), "[X]\r\nk = v\r\n");
 }
@@ -104,7 +104,7 @@ TEST(PreferenceWriteTest, ReadOnlyFileLosesTheChanges) {
   ASSERT_TRUE(file.Open(path, 0));
   EXPECT_EQ(file.ReadString("k", ""), "v");
   file.WriteString("k", "w");
-  file.Close();
+  EXPECT_TRUE(file.Close());
   EXPECT_EQ(ReadFile(path), "k=v\n");
   EXPECT_EQ(dir.Names(), std::set<std::string>{"p.ini"});
 }

@@ -42,7 +42,7 @@ class WheelConfigFileTest : public ::testing::Test {
     LoadWheelConfig(path_, config);
     return config;
   }
-  void Save(const WheelConfig& config) { SaveWheelConfig(path_, config, PresetTexts(config)); }
+  void Save(const WheelConfig& config) { EXPECT_TRUE(SaveWheelConfig(path_, config, PresetTexts(config))); }
 
   ScratchDir dir_;
   std::string path_ = dir_.Path("wheel.cfg");
@@ -96,7 +96,7 @@ TEST_F(WheelConfigFileTest, NoPresetsWriteNoRpmGroupAndLoadTheDefaults) {
 TEST_F(WheelConfigFileTest, SavesThePresetTextsGivenAndCrankshaftForAnyOtherPosition) {
   WheelConfig config = DefaultWheelConfig();
   config.WheelAt = 7;
-  SaveWheelConfig(path_, config, {"1500", "abc"});
+  EXPECT_TRUE(SaveWheelConfig(path_, config, {"1500", "abc"}));
   const std::string bytes = ReadFile(path_);
   EXPECT_EQ(bytes.substr(bytes.find("WheelAt")), "WheelAt = crankshaft\r\n\r\n[RPM]\r\n1 = 1500\r\n2 = abc\r\n");
 }
@@ -129,7 +129,7 @@ TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
   const std::string old = "[General]\r\nType = precious\r\n";
   WriteFile(path_, old);
   const WheelConfig config = DefaultWheelConfig();
-  auto saveTo = [&](const std::string& name) { SaveWheelConfig(dir_.Path(name), config, PresetTexts(config)); };
+  auto saveTo = [&](const std::string& name) { EXPECT_FALSE(SaveWheelConfig(dir_.Path(name), config, PresetTexts(config))) << name; };
   auto expectUntouched = [&] {
     EXPECT_EQ(ReadFile(path_), old);
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"wheel.cfg"});
@@ -169,11 +169,11 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
   for (const auto& c : cases) {
     WheelConfig config = DefaultWheelConfig();
     config.Signal = c.signal;
-    SaveWheelConfig(path_, config, c.presets ? PresetTexts(config) : std::vector<std::string>{});
+    EXPECT_TRUE(SaveWheelConfig(path_, config, c.presets ? PresetTexts(config) : std::vector<std::string>{}));
     EXPECT_EQ(ReadFile(path_), c.file);
     const WheelConfig loaded = Load();
     EXPECT_EQ(loaded.Signal, c.signal) << c.file;
-    SaveWheelConfig(path_, loaded, c.presets ? PresetTexts(loaded) : std::vector<std::string>{});
+    EXPECT_TRUE(SaveWheelConfig(path_, loaded, c.presets ? PresetTexts(loaded) : std::vector<std::string>{}));
     EXPECT_EQ(ReadFile(path_), c.file);
   }
   // Without the group every option is off; values beyond their ranges are held to them.
@@ -203,7 +203,7 @@ TEST(WheelConfigLargeFile, ManyPresetKeysLoadAndSaveInOnePass) {
   EXPECT_EQ(config.RpmPresets[kKeys - 1], 2 * kKeys);
   EXPECT_EQ(config.RpmPresets.back(), 2);  // the repeated name reads the first one's value
   config.RpmPresets.pop_back();
-  SaveWheelConfig(dir.Path("saved.cfg"), config, PresetTexts(config));
+  EXPECT_TRUE(SaveWheelConfig(dir.Path("saved.cfg"), config, PresetTexts(config)));
   EXPECT_TRUE(ReadFile(dir.Path("saved.cfg")) == kGeneral + presets);
   finished = true;
 }

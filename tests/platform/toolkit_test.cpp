@@ -21,20 +21,26 @@
 namespace vm {
 namespace {
 
-constexpr int kPopupMenu = 1;             // a popup menu, numbered by the program
-constexpr int32_t kProgramEvent = 65536;  // an event kind of the program's own
+// The test's windows, controls, menus and items by number: 0_w, 1_c, 1_m, 6_i.
+constexpr WindowId operator""_w(unsigned long long n) { return WindowId{static_cast<int32_t>(n)}; }
+constexpr ControlId operator""_c(unsigned long long n) { return ControlId{static_cast<int32_t>(n)}; }
+constexpr ItemId operator""_i(unsigned long long n) { return ItemId{static_cast<int32_t>(n)}; }
+constexpr FieldId operator""_f(unsigned long long n) { return FieldId{static_cast<int32_t>(n)}; }
+
+constexpr MenuId kPopupMenu{1};             // a popup menu, numbered by the program
+constexpr EventKind kProgramEvent{65536};  // an event kind of the program's own
 
 class ToolkitTest : public testing::Test {
  protected:
   void SetUp() override {
-    tk.OpenWindow(0, "Test", 400, 300, WindowCloseBox | WindowSizable | WindowCentreScreen);
-    tk.CreateMenuBar(0);
+    tk.OpenWindow(0_w, "Test", 400, 300, WindowCloseBox | WindowSizable | WindowCentreScreen);
+    tk.CreateMenuBar(0_w);
     tk.MenuTitle("Edit");
-    tk.MenuItem(6, "Edit\tReturn");
-    tk.MenuItem(7, "Del\tDel");
-    tk.AddShortcut(0, Key::Return, 6);
-    tk.AddShortcut(0, Key::Delete, 7);
-    tk.AddShortcut(0, Key::AltA, 9);
+    tk.MenuItem(6_i, "Edit\tReturn");
+    tk.MenuItem(7_i, "Del\tDel");
+    tk.AddShortcut(0_w, Key::Return, 6_i);
+    tk.AddShortcut(0_w, Key::Delete, 7_i);
+    tk.AddShortcut(0_w, Key::AltA, 9_i);
   }
 
   std::vector<Event> Drain() {
@@ -44,47 +50,47 @@ class ToolkitTest : public testing::Test {
     return events;
   }
 
-  QWidget* W(int id) { return ToolkitAccess::Control(tk, id); }
+  QWidget* W(int id) { return ToolkitAccess::Control(tk, ControlId{id}); }
 
   Toolkit tk;
 };
 
-bool IsEvent(const Event& e, int32_t kind, int window, int id, int32_t subType = -1) {
-  return e.kind == kind && e.window == window && e.id == id && (subType < 0 || e.subType == subType);
+bool IsEvent(const Event& e, EventKind kind, int window, int id, int32_t subType = -1) {
+  return e.kind == kind && Number(e.window) == window && e.id == id && (subType < 0 || e.subType == subType);
 }
 
 TEST_F(ToolkitTest, ProgramSettersRaiseNoEvents) {
-  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
-  tk.AddControl(0, 4, ControlKind::Option, 10, 40, 70, 20, "A");
-  tk.AddControl(0, 5, ControlKind::Option, 10, 60, 70, 20, "B");
-  tk.AddControl(0, 8, ControlKind::Slider, 10, 90, 200, 20, "", 50, 7500);
-  tk.AddControl(0, 9, ControlKind::Combo, 10, 120, 70, 20);
-  tk.AddControl(0, 11, ControlKind::List, 200, 10, 150, 100);
-  tk.AddControl(0, 13, ControlKind::CheckBox, 10, 150, 70, 20, "Loop");
-  tk.AddControl(0, 17, ControlKind::TextField, 10, 180, 70, 20);
-  tk.AddListColumn(11, "A", 50);
+  tk.AddControl(0_w, 1_c, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
+  tk.AddControl(0_w, 4_c, ControlKind::Option, 10, 40, 70, 20, "A");
+  tk.AddControl(0_w, 5_c, ControlKind::Option, 10, 60, 70, 20, "B");
+  tk.AddControl(0_w, 8_c, ControlKind::Slider, 10, 90, 200, 20, "", 50, 7500);
+  tk.AddControl(0_w, 9_c, ControlKind::Combo, 10, 120, 70, 20);
+  tk.AddControl(0_w, 11_c, ControlKind::List, 200, 10, 150, 100);
+  tk.AddControl(0_w, 13_c, ControlKind::CheckBox, 10, 150, 70, 20, "Loop");
+  tk.AddControl(0_w, 17_c, ControlKind::TextField, 10, 180, 70, 20);
+  tk.AddListColumn(11_c, "A", 50);
   Drain();
-  tk.SetState(1, 46);
-  tk.SetState(4, 1);
-  tk.SetState(5, 1);
-  tk.SetState(8, 300);
-  tk.AddItem(9, -1, "1000");
-  EXPECT_EQ(tk.State(9), -1) << "adding an item selects nothing";
-  tk.SetState(9, 0);
-  tk.SetText(9, "55");
-  tk.AddItem(11, -1, "1");
-  tk.SetState(11, 0);
-  tk.SetState(13, 1);
-  tk.SetText(17, "x");
+  tk.SetState(1_c, 46);
+  tk.SetState(4_c, 1);
+  tk.SetState(5_c, 1);
+  tk.SetState(8_c, 300);
+  tk.AddItem(9_c, -1, "1000");
+  EXPECT_EQ(tk.State(9_c), -1) << "adding an item selects nothing";
+  tk.SetState(9_c, 0);
+  tk.SetText(9_c, "55");
+  tk.AddItem(11_c, -1, "1");
+  tk.SetState(11_c, 0);
+  tk.SetState(13_c, 1);
+  tk.SetText(17_c, "x");
   EXPECT_TRUE(Drain().empty());
 }
 
 TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
-  tk.AddControl(0, 9, ControlKind::Combo, 10, 10, 70, 20);
-  tk.AddControl(0, 10, ControlKind::Button, 100, 10, 50, 20, "Set");
+  tk.AddControl(0_w, 9_c, ControlKind::Combo, 10, 10, 70, 20);
+  tk.AddControl(0_w, 10_c, ControlKind::Button, 100, 10, 50, 20, "Set");
   auto* edit = static_cast<QComboBox*>(W(9))->lineEdit();
-  tk.SetText(9, "123");
-  tk.SetFocus(9);
+  tk.SetText(9_c, "123");
+  tk.SetFocus(9_c);
   Drain();
   QTest::keyClick(edit, Qt::Key_Return);
   auto events = Drain();
@@ -92,13 +98,13 @@ TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
   EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 6));
   EXPECT_EQ(static_cast<QComboBox*>(W(9))->count(), 0) << "Return must not reach the combo";
 
-  tk.SetMenuItemEnabled(MainMenu, 7, false);
+  tk.SetMenuItemEnabled(MainMenu, 7_i, false);
   edit->setCursorPosition(0);
   QTest::keyClick(edit, Qt::Key_Delete);
   EXPECT_TRUE(Drain().empty());
-  EXPECT_EQ(tk.Text(9), "123") << "a disabled shortcut's key does nothing at all";
+  EXPECT_EQ(tk.Text(9_c), "123") << "a disabled shortcut's key does nothing at all";
 
-  tk.SetMenuItemEnabled(MainMenu, 7, true);
+  tk.SetMenuItemEnabled(MainMenu, 7_i, true);
   QTest::keyClick(edit, Qt::Key_Delete);
   QTest::keyClick(W(10), Qt::Key_A, Qt::AltModifier);  // item 9 has no menu entry here
   events = Drain();
@@ -108,54 +114,54 @@ TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
 }
 
 TEST_F(ToolkitTest, SpinCannotBeTypedIntoButStepsWithArrowKeys) {
-  tk.AddControl(0, 1, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
-  tk.SetState(1, 46);
+  tk.AddControl(0_w, 1_c, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
+  tk.SetState(1_c, 46);
   auto* spin = static_cast<QSpinBox*>(W(1));
   spin->setFocus();
   QTest::keyClicks(spin, "7");
-  EXPECT_EQ(tk.State(1), 46);
+  EXPECT_EQ(tk.State(1_c), 46);
   QTest::keyClick(spin, Qt::Key_Up);
-  EXPECT_EQ(tk.State(1), 47);
+  EXPECT_EQ(tk.State(1_c), 47);
   const auto events = Drain();
   ASSERT_EQ(events.size(), 1u);
   EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 1));
 }
 
 TEST_F(ToolkitTest, DigitsFieldTakesOnlyDigits) {
-  tk.AddControl(0, 23, ControlKind::DigitsField, 10, 10, 80, 20);
+  tk.AddControl(0_w, 23_c, ControlKind::DigitsField, 10, 10, 80, 20);
   QTest::keyClicks(W(23), "1a2-3 ");
-  EXPECT_EQ(tk.Text(23), "123");
-  tk.SetText(23, "x9");  // the program may set anything
-  EXPECT_EQ(tk.Text(23), "x9");
+  EXPECT_EQ(tk.Text(23_c), "123");
+  tk.SetText(23_c, "x9");  // the program may set anything
+  EXPECT_EQ(tk.Text(23_c), "x9");
 }
 
 TEST_F(ToolkitTest, ListRowsColumnsAndSelection) {
-  tk.AddControl(0, 11, ControlKind::List, 10, 10, 200, 140);
-  tk.AddListColumn(11, "Time (ms)", 60);
-  tk.AddListColumn(11, "RPM 1", 50);
-  tk.AddListColumn(11, "RPM 2", 50);
-  tk.AddItem(11, -1, "1000\n2000\n3000");
-  tk.AddItem(11, -1, "5\n6");
-  tk.AddItem(11, 0, "a\nb\nc\nextra");
-  ASSERT_EQ(tk.ItemCount(11), 3);
-  EXPECT_EQ(tk.ItemText(11, 0, 2), "c");
-  EXPECT_EQ(tk.ItemText(11, 2, 2), "");
-  EXPECT_EQ(tk.ItemText(11, 1, 1), "2000");
-  EXPECT_EQ(tk.State(11), -1);
-  tk.SetState(11, 1);
-  EXPECT_EQ(tk.State(11), 1);
-  tk.AddItem(11, 0, "x\ny\nz");
-  EXPECT_EQ(tk.State(11), 2) << "the selection stays on its row";
-  tk.RemoveItem(11, 2);
-  EXPECT_EQ(tk.State(11), -1);
-  tk.SetItemText(11, 0, 1, "q");
-  EXPECT_EQ(tk.ItemText(11, 0, 1), "q");
+  tk.AddControl(0_w, 11_c, ControlKind::List, 10, 10, 200, 140);
+  tk.AddListColumn(11_c, "Time (ms)", 60);
+  tk.AddListColumn(11_c, "RPM 1", 50);
+  tk.AddListColumn(11_c, "RPM 2", 50);
+  tk.AddItem(11_c, -1, "1000\n2000\n3000");
+  tk.AddItem(11_c, -1, "5\n6");
+  tk.AddItem(11_c, 0, "a\nb\nc\nextra");
+  ASSERT_EQ(tk.ItemCount(11_c), 3);
+  EXPECT_EQ(tk.ItemText(11_c, 0, 2), "c");
+  EXPECT_EQ(tk.ItemText(11_c, 2, 2), "");
+  EXPECT_EQ(tk.ItemText(11_c, 1, 1), "2000");
+  EXPECT_EQ(tk.State(11_c), -1);
+  tk.SetState(11_c, 1);
+  EXPECT_EQ(tk.State(11_c), 1);
+  tk.AddItem(11_c, 0, "x\ny\nz");
+  EXPECT_EQ(tk.State(11_c), 2) << "the selection stays on its row";
+  tk.RemoveItem(11_c, 2);
+  EXPECT_EQ(tk.State(11_c), -1);
+  tk.SetItemText(11_c, 0, 1, "q");
+  EXPECT_EQ(tk.ItemText(11_c, 0, 1), "q");
   EXPECT_TRUE(Drain().empty());
 
   auto* list = static_cast<QTreeWidget*>(W(11));
   const QRect row = list->visualItemRect(list->topLevelItem(1));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-  EXPECT_EQ(tk.State(11), 1);
+  EXPECT_EQ(tk.State(11_c), 1);
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
   const auto events = Drain();
   ASSERT_FALSE(events.empty());
@@ -165,20 +171,20 @@ TEST_F(ToolkitTest, ListRowsColumnsAndSelection) {
 
 TEST_F(ToolkitTest, MenuItemsAndPopupDeliverMenuEvents) {
   tk.CreatePopupMenu(kPopupMenu);
-  tk.MenuItem(6, "Edit");
-  tk.MenuItem(7, "Del");
+  tk.MenuItem(6_i, "Edit");
+  tk.MenuItem(7_i, "Del");
   Drain();
-  ToolkitAccess::MenuAction(tk, MainMenu, 7)->trigger();
-  tk.ShowPopupMenu(kPopupMenu, 0);
-  ToolkitAccess::MenuAction(tk, kPopupMenu, 6)->trigger();
+  ToolkitAccess::MenuAction(tk, MainMenu, 7_i)->trigger();
+  tk.ShowPopupMenu(kPopupMenu, 0_w);
+  ToolkitAccess::MenuAction(tk, kPopupMenu, 6_i)->trigger();
   ToolkitAccess::PopupMenu(tk, kPopupMenu)->close();
   const auto events = Drain();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_TRUE(IsEvent(events[0], MenuEvent, 0, 7));
   EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 6));
-  tk.SetMenuItemEnabled(kPopupMenu, 6, false);
-  EXPECT_FALSE(tk.IsMenuItemEnabled(kPopupMenu, 6));
-  EXPECT_TRUE(tk.IsMenuItemEnabled(MainMenu, 6)) << "the popup's states are its own";
+  tk.SetMenuItemEnabled(kPopupMenu, 6_i, false);
+  EXPECT_FALSE(tk.IsMenuItemEnabled(kPopupMenu, 6_i));
+  EXPECT_TRUE(tk.IsMenuItemEnabled(MainMenu, 6_i)) << "the popup's states are its own";
 }
 
 TEST_F(ToolkitTest, PostedEventsKeepOrderAcrossThreads) {
@@ -187,7 +193,7 @@ TEST_F(ToolkitTest, PostedEventsKeepOrderAcrossThreads) {
     for (int i = 0; i < kPerThread; ++i) {
       Event event;
       event.kind = ControlEvent;
-      event.window = window;
+      event.window = WindowId{window};
       event.id = i;
       tk.PostEvent(event);
     }
@@ -197,8 +203,9 @@ TEST_F(ToolkitTest, PostedEventsKeepOrderAcrossThreads) {
   b.join();
   int next[3] = {0, 0, 0};
   for (const Event& event : Drain()) {
-    ASSERT_EQ(event.id, next[event.window]) << "window " << event.window;
-    ++next[event.window];
+    const int window = Number(event.window);
+    ASSERT_EQ(event.id, next[window]) << "window " << window;
+    ++next[window];
   }
   EXPECT_EQ(next[1], kPerThread);
   EXPECT_EQ(next[2], kPerThread);
@@ -220,16 +227,16 @@ TEST_F(ToolkitTest, WaitEventBlocksUntilAnotherThreadPosts) {
 }
 
 TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
-  tk.CreateStatusBar(0, {150, 50});
-  tk.SetStatusText(0, "<b>name</b>", true);
-  EXPECT_EQ(tk.StatusText(0), "<b>name</b>");
-  EXPECT_EQ(tk.StatusText(5), "");
-  tk.OpenWindow(1, "Edit x", 170, 70, WindowCloseBox | WindowCentreOwner, 0);
-  tk.AddControl(1, 17, ControlKind::TextField, 10, 10, 150, 20, "x");
-  tk.CloseWindow(0);
-  EXPECT_FALSE(tk.IsWindowOpen(1)) << "an owned window goes with its owner";
-  EXPECT_EQ(tk.Text(17), "");
-  tk.SetText(17, "ignored");  // a control that no longer exists is quietly ignored
+  tk.CreateStatusBar(0_w, {150, 50});
+  tk.SetStatusText(0_f, "<b>name</b>", true);
+  EXPECT_EQ(tk.StatusText(0_f), "<b>name</b>");
+  EXPECT_EQ(tk.StatusText(5_f), "");
+  tk.OpenWindow(1_w, "Edit x", 170, 70, WindowCloseBox | WindowCentreOwner, 0_w);
+  tk.AddControl(1_w, 17_c, ControlKind::TextField, 10, 10, 150, 20, "x");
+  tk.CloseWindow(0_w);
+  EXPECT_FALSE(tk.IsWindowOpen(1_w)) << "an owned window goes with its owner";
+  EXPECT_EQ(tk.Text(17_c), "");
+  tk.SetText(17_c, "ignored");  // a control that no longer exists is quietly ignored
 }
 
 TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {

@@ -48,24 +48,24 @@ void ProgramFixture::Post(const Event& event) {
   Pump();
 }
 
-void ProgramFixture::Click(int id) {
+void ProgramFixture::Click(ControlId id) {
   QTest::mouseClick(Widget(id), Qt::LeftButton);
   Pump();
 }
 
-void ProgramFixture::Key(int id, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+void ProgramFixture::Key(ControlId id, Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(Widget(id), key, modifiers);
   Pump();
 }
 
-void ProgramFixture::KeyInWindow(int window, Qt::Key key) {
+void ProgramFixture::KeyInWindow(WindowId window, Qt::Key key) {
   QWidget* target = ToolkitAccess::Window(toolkit, window)->focusWidget();
   if (target == nullptr) target = ToolkitAccess::Window(toolkit, window);
   QTest::keyClick(target, key);
   Pump();
 }
 
-void ProgramFixture::Type(int id, const std::string& text) {
+void ProgramFixture::Type(ControlId id, const std::string& text) {
   auto* combo = qobject_cast<QComboBox*>(Widget(id));
   auto* edit = combo != nullptr ? combo->lineEdit() : static_cast<QLineEdit*>(Widget(id));
   // The combo box's field is typed into without the focus: when its field loses the focus, Qt
@@ -77,7 +77,7 @@ void ProgramFixture::Type(int id, const std::string& text) {
   Pump();
 }
 
-void ProgramFixture::Choose(int item) {
+void ProgramFixture::Choose(ItemId item) {
   QAction* action = ToolkitAccess::MenuAction(toolkit, MainMenu, item);
   if (action != nullptr && action->isEnabled()) action->trigger();
   Pump();
@@ -94,7 +94,7 @@ void ProgramFixture::ClickRow(int row) {
   Pump();
 }
 
-void ProgramFixture::Step(int item, const std::string& time, const std::string& rpm1, const std::string& rpm2) {
+void ProgramFixture::Step(ItemId item, const std::string& time, const std::string& rpm1, const std::string& rpm2) {
   Choose(item);
   Type(TimeEdit, time);
   Type(Rpm1Edit, rpm1);

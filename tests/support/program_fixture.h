@@ -24,14 +24,16 @@
 #include "platform/toolkit_qt.h"
 #include "signal/sound_output.h"
 #include "support/files.h"
+#include "support/id_printing.h"
 #include "support/scripted_requesters.h"
 
 namespace vm::test {
 
 // As the toolkit's, but a control event is a Change unless the test says otherwise.
-inline Event UserEvent(int32_t kind, int window, int id = 0, int32_t subType = Change) {
+inline Event UserEvent(EventKind kind, WindowId window, ControlId id = ControlId{0}, int32_t subType = Change) {
   return MakeEvent(kind, window, id, subType);
 }
+inline Event UserEvent(EventKind kind, WindowId window, ItemId item) { return MakeEvent(kind, window, item); }
 
 // The program is started by StartApp, so that a test can write its settings file first;
 // StartedProgram starts it before every test.
@@ -49,18 +51,18 @@ class ProgramFixture : public testing::Test {
   bool PumpUntil(const std::function<bool()>& done, double seconds = 10);
   void Post(const Event& event);  // queued as another thread would, then pumped
 
-  QWidget* Widget(int id) { return ToolkitAccess::Control(toolkit, id); }
-  void Click(int id);
-  void Key(int id, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);  // to the control
-  void KeyInWindow(int window, Qt::Key key);  // to whatever has the window's focus
-  void Type(int id, const std::string& text);  // replaces a field's text as the user would
-  void Choose(int item);  // a main menu item, as if chosen; nothing when it is disabled
+  QWidget* Widget(ControlId id) { return ToolkitAccess::Control(toolkit, id); }
+  void Click(ControlId id);
+  void Key(ControlId id, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);  // to the control
+  void KeyInWindow(WindowId window, Qt::Key key);  // to whatever has the window's focus
+  void Type(ControlId id, const std::string& text);  // replaces a field's text as the user would
+  void Choose(ItemId item);  // a main menu item, as if chosen; nothing when it is disabled
 
   // The batch list: rows as texts, and steps entered through the dialog.
   QRect RowRect(int row);
   void ClickRow(int row);
   // A step through the dialog, as the user adds it (StepAddItem), inserts it or edits it.
-  void Step(int item, const std::string& time, const std::string& rpm1, const std::string& rpm2 = "");
+  void Step(ItemId item, const std::string& time, const std::string& rpm1, const std::string& rpm2 = "");
   void AddRows(const std::vector<BatchRow>& rows);
   std::vector<BatchRow> Rows();
   void LoadFile(const std::string& name);  // File > Batch > Load of a file in the scratch folder

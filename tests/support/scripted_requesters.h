@@ -19,7 +19,7 @@ class ScriptedRequesters : public Requesters {
     std::string title;
     std::string text;       // message boxes
     bool icon = false;      // message boxes
-    int ownerWindow = -1;   // message boxes
+    WindowId ownerWindow{-1};  // message boxes
     FileRequest request;    // file requesters
   };
 
@@ -29,15 +29,15 @@ class ScriptedRequesters : public Requesters {
   std::vector<Call> calls;
 
   void MessageBox(const std::string& title, const std::string& text, bool icon,
-                  int ownerWindow) override {
+                  WindowId ownerWindow) override {
     calls.push_back(Call{Kind::MessageBox, title, text, icon, ownerWindow, {}});
   }
   std::string OpenFile(const FileRequest& request) override {
-    calls.push_back(Call{Kind::OpenFile, request.title, {}, false, -1, request});
+    calls.push_back(Call{Kind::OpenFile, request.title, {}, false, WindowId{-1}, request});
     return Next(openAnswers);
   }
   std::string SaveFile(const FileRequest& request) override {
-    calls.push_back(Call{Kind::SaveFile, request.title, {}, false, -1, request});
+    calls.push_back(Call{Kind::SaveFile, request.title, {}, false, WindowId{-1}, request});
     return Next(saveAnswers);
   }
 
