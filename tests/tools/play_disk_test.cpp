@@ -369,7 +369,9 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
       const auto near = [rpm](double seen) { return std::abs(seen - rpm) < rpm * 0.005; };
       checks.Expect(std::count_if(held.begin(), held.end(), near) >= 20, "no run of teeth at " + std::to_string(rpm));
     }
-    checks.Expect(std::abs(held.back() - 5000) < 25, "ends at " + std::to_string(held.back()));
+    // The last interval may span the gap (a third of the RPM): the fastest of the last three.
+    const double last = held.size() < 3 ? 0 : *std::max_element(held.end() - 3, held.end());
+    checks.Expect(std::abs(last - 5000) < 25, "ends at " + std::to_string(last));
     fs::remove(Path("device.raw"));
   });
 }
