@@ -29,6 +29,25 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 namespace {
 
+// The combo box's field. When it loses the focus, Qt picks the list item equal to its text and
+// reports that as `activated`; that pick is no choice of the user's (a click on another
+// control), so the combo box raises no event for it.
+class ComboField : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+  bool Leaving() const { return leaving_; }
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override {
+    leaving_ = true;
+    QLineEdit::focusOutEvent(event);
+    leaving_ = false;
+  }
+
+ private:
+  bool leaving_ = false;
+};
+
 // Layouts give fixed pixel widths; a caption a little too wide for this desktop's font is
 // drawn a pixel or two smaller rather than cut off.
 void FitTextToWidth(QWidget& widget, int width) {
@@ -139,10 +158,13 @@ QWidget* State::CreateOption(int window, int id, QWidget* parent, const std::str
 QWidget* State::CreateCombo(int id, QWidget* parent) {
   auto* widget = new QComboBox(parent);
   widget->setEditable(true);
+  auto* field = new ComboField(widget);
+  widget->setLineEdit(field);
   // The field holds whatever the user types: no completion, no adding to the list.
   widget->setInsertPolicy(QComboBox::NoInsert);
   widget->setCompleter(nullptr);
-  QObject::connect(widget, &QComboBox::activated, widget, [this, id](int index) {
+  QObject::connect(widget, &QComboBox::activated, widget, [this, id, field](int index) {
+    if (field->Leaving()) return;
     if (ControlRecord* control = Control(id)) control->comboSelected = index;
     PushControl(id, Change);
   });

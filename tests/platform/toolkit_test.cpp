@@ -113,6 +113,28 @@ TEST_F(ToolkitTest, ShortcutsActBeforeTheFocusedControlAndNotWhileDisabled) {
   EXPECT_TRUE(IsEvent(events[1], MenuEvent, 0, 9));
 }
 
+// Typing and picking from the list are the user's; Qt's own pick of the item equal to the
+// typed text, when the field loses the focus, is not.
+TEST_F(ToolkitTest, ComboReportsTypingAndPicksButNotLeavingItsField) {
+  tk.AddControl(0_w, 9_c, ControlKind::Combo, 10, 10, 70, 20);
+  tk.AddControl(0_w, 10_c, ControlKind::Button, 100, 10, 50, 20, "Set");
+  for (const char* item : {"1000", "2000", "3000"}) tk.AddItem(9_c, -1, item);
+  auto* combo = static_cast<QComboBox*>(W(9));
+  tk.SetFocus(9_c);
+  Drain();
+  QTest::keyClicks(combo->lineEdit(), "2000");
+  EXPECT_EQ(Drain().size(), 4u);
+  W(10)->setFocus();
+  EXPECT_TRUE(Drain().empty());
+  EXPECT_EQ(tk.State(9_c), -1);
+  EXPECT_EQ(tk.Text(9_c), "2000");
+  QTest::keyClick(combo, Qt::Key_Down);
+  const auto events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], ControlEvent, 0, 9, Change));
+  EXPECT_NE(tk.State(9_c), -1);
+}
+
 TEST_F(ToolkitTest, SpinCannotBeTypedIntoButStepsWithArrowKeys) {
   tk.AddControl(0_w, 1_c, ControlKind::Spin, 10, 10, 40, 20, "", 10, 80);
   tk.SetState(1_c, 46);

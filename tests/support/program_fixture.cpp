@@ -68,9 +68,7 @@ void ProgramFixture::KeyInWindow(WindowId window, Qt::Key key) {
 void ProgramFixture::Type(ControlId id, const std::string& text) {
   auto* combo = qobject_cast<QComboBox*>(Widget(id));
   auto* edit = combo != nullptr ? combo->lineEdit() : static_cast<QLineEdit*>(Widget(id));
-  // The combo box's field is typed into without the focus: when its field loses the focus, Qt
-  // picks the list item equal to its text, and the pick reaches the program as a Change.
-  if (combo == nullptr) edit->setFocus();
+  edit->setFocus();
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_Backspace);
   QTest::keyClicks(edit, QString::fromStdString(text));
