@@ -92,9 +92,10 @@ int Gaps(const Setup& setup) {
   const size_t first = FirstSound(samples, 0);
   const test::WheelSignal heard = test::ReadWheel(samples, kTeeth, kMissing);
   const auto [silences, longest] = Silences(samples, first);
-  std::printf("frames=%d seconds=%d revolutions=%zu breaks=%zu silences=%zu longest_ms=%.1f over_limit=%zu not_antiphase=%zu\n",
-              setup.frames, setup.count, heard.revolutions, heard.breaks, silences,
-              1000.0 * static_cast<double>(longest) / setup.rate, heard.overLimit, heard.notAntiphase);
+  std::printf(
+      "frames=%d seconds=%d revolutions=%zu breaks=%zu silences=%zu longest_ms=%.1f over_limit=%zu not_antiphase=%zu\n",
+      setup.frames, setup.count, heard.revolutions, heard.breaks, silences,
+      1000.0 * static_cast<double>(longest) / setup.rate, heard.overLimit, heard.notAntiphase);
   return 0;
 }
 
@@ -165,9 +166,9 @@ int Delay(const Setup& setup) {
     const size_t heard = FirstSound(samples, static_cast<size_t>(std::max(from, 0.0)));
     startMs.push_back(1000 * (static_cast<double>(heard) - from) / setup.rate);
   }
-  std::printf("frames=%d changes=%zu/%d change_median_ms=%.1f change_max_ms=%.1f start_median_ms=%.1f start_max_ms=%.1f\n",
-              setup.frames, changeMs.size(), setup.count, Median(changeMs), Max(changeMs), Median(startMs),
-              Max(startMs));
+  std::printf(
+      "frames=%d changes=%zu/%d change_median_ms=%.1f change_max_ms=%.1f start_median_ms=%.1f start_max_ms=%.1f\n",
+      setup.frames, changeMs.size(), setup.count, Median(changeMs), Max(changeMs), Median(startMs), Max(startMs));
   return 0;
 }
 

@@ -44,13 +44,14 @@ class WatchedClock final : public vm::RunnerClock {
 };
 
 struct Tick {
-  int64_t readingMs;    // the clock reading that made the tick due
-  double postedMs;      // when its countdown was posted, in steady-clock ms
+  int64_t readingMs;  // the clock reading that made the tick due
+  double postedMs;    // when its countdown was posted, in steady-clock ms
 };
 
 double Percentile(std::vector<double> values, double p) {
   std::sort(values.begin(), values.end());
-  const size_t index = std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5));
+  const size_t index = std::min(values.size() - 1,
+                                static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5));
   return values[index];
 }
 

@@ -8,7 +8,7 @@
 namespace vm::bench {
 namespace {
 
-constexpr int kPhases = 32;   // upsampling factor
+constexpr int kPhases = 32;     // upsampling factor
 constexpr int kHalfWidth = 32;  // filter taps either side
 constexpr double kBeta = 9.0;   // Kaiser window: about 90 dB stop band
 
@@ -89,7 +89,8 @@ EdgeErrors CompareEdges(const std::vector<Crossing>& found, const std::vector<Cr
     while (next < found.size() && found[next].at < edge.at - window) ++next;
     size_t best = found.size();
     for (size_t k = next; k < found.size() && found[k].at <= edge.at + window; ++k)
-      if (found[k].rising == edge.rising && (best == found.size() || std::abs(found[k].at - edge.at) < std::abs(found[best].at - edge.at)))
+      if (found[k].rising == edge.rising &&
+          (best == found.size() || std::abs(found[k].at - edge.at) < std::abs(found[best].at - edge.at)))
         best = k;
     if (best == found.size()) {
       ++result.missed;

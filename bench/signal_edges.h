@@ -10,7 +10,7 @@
 namespace vm::bench {
 
 struct Crossing {
-  double at;    // in output samples
+  double at;  // in output samples
   bool rising;
 };
 
@@ -18,12 +18,12 @@ struct Crossing {
 std::vector<Crossing> FindCrossings(const std::vector<int16_t>& left, int margin);
 
 struct EdgeErrors {
-  size_t edges = 0;     // ideal edges compared
-  size_t missed = 0;    // ideal edges without a crossing of their direction nearby
-  size_t extra = 0;     // crossings matched to no ideal edge
-  double rms = 0;       // after the mean offset is removed, in output samples
+  size_t edges = 0;   // ideal edges compared
+  size_t missed = 0;  // ideal edges without a crossing of their direction nearby
+  size_t extra = 0;   // crossings matched to no ideal edge
+  double rms = 0;     // after the mean offset is removed, in output samples
   double max = 0;
-  double slope = 0;     // measured / ideal edge spacing - 1, from a straight-line fit
+  double slope = 0;  // measured / ideal edge spacing - 1, from a straight-line fit
 };
 
 // Pairs each ideal edge (time in output samples, direction) with the nearest crossing of

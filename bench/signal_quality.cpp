@@ -48,7 +48,8 @@ Rendered RenderArea(const LoopSound& sound, int32_t rate, size_t frames) {
     }
   }
   // The exact position after `frames` frames is frames × rate / deviceRate source frames.
-  const unsigned __int128 exact = (static_cast<unsigned __int128>(frames) * static_cast<unsigned>(rate) << 32) / kDeviceRate;
+  const unsigned __int128 exact = (static_cast<unsigned __int128>(frames) * static_cast<unsigned>(rate) << 32) /
+                                  kDeviceRate;
   const auto loop = static_cast<unsigned __int128>(sound.Frames()) << 32;
   out.driftFrames = (static_cast<double>(resampler.Position()) - static_cast<double>(exact % loop)) / 4294967296.0;
   return out;
@@ -83,7 +84,8 @@ std::vector<int16_t> RenderNearest(const LoopSound& sound, int32_t rate, size_t 
 }
 
 // Edge k of a revolution (1..2p) lies k half teeth in; odd ones rise on the left channel.
-std::vector<Crossing> IdealEdges(const Wheel& wheel, int64_t halfTooth, int64_t loopFrames, int32_t rate, size_t frames) {
+std::vector<Crossing> IdealEdges(const Wheel& wheel, int64_t halfTooth, int64_t loopFrames, int32_t rate,
+                                 size_t frames) {
   std::vector<Crossing> edges;
   for (int64_t loop = 0;; ++loop) {
     for (int64_t k = 1; k <= 2 * wheel.teeth; ++k) {
@@ -105,12 +107,15 @@ int main(int argc, char** argv) {
   using namespace vm::bench;
   const double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
   const auto frames = static_cast<size_t>(seconds * kDeviceRate);
-  const Wheel wheels[] = {{46, 2, Camshaft, "46+2 cam"}, {58, 2, Crankshaft, "58+2 crank"},
-                          {10, 1, Camshaft, "10+1 cam"}, {35, 1, Crankshaft, "35+1 crank"}};
+  const Wheel wheels[] = {{46, 2, Camshaft, "46+2 cam"},
+                          {58, 2, Crankshaft, "58+2 crank"},
+                          {10, 1, Camshaft, "10+1 cam"},
+                          {35, 1, Crankshaft, "35+1 crank"}};
   std::printf("%.1f s a case at %d Hz; edge errors in microseconds after removing the mean offset\n", seconds,
               kDeviceRate);
   std::printf("%-11s %5s %6s %5s %6s | %7s %6s %6s %8s %6s | %7s %6s | %7s %6s | %5s %s\n", "wheel", "rpm", "rate",
-              "half", "edges", "rms", "max", "limit", "freq ppm", "drift", "1x rms", "max", "nearest", "max", "ratio", "");
+              "half", "edges", "rms", "max", "limit", "freq ppm", "drift", "1x rms", "max", "nearest", "max", "ratio",
+              "");
   std::printf("(1x: plain single area mean; ratio: nearest rms / rms, 0 where both are exact)\n");
   bool allPass = true;
   for (const Wheel& wheel : wheels) {
@@ -123,19 +128,24 @@ int main(int argc, char** argv) {
       const auto ideal = IdealEdges(wheel, halfTooth, sound.Frames(), rate, frames);
       const Rendered area = RenderArea(sound, rate, frames);
       const EdgeErrors a = CompareEdges(FindCrossings(area.left, kMargin), ideal, halfSpan / 2);
-      const EdgeErrors b = CompareEdges(FindCrossings(RenderSingleArea(sound, rate, frames), kMargin), ideal, halfSpan / 2);
-      const EdgeErrors n = CompareEdges(FindCrossings(RenderNearest(sound, rate, frames), kMargin), ideal, halfSpan / 2);
+      const EdgeErrors b = CompareEdges(FindCrossings(RenderSingleArea(sound, rate, frames), kMargin), ideal,
+                                        halfSpan / 2);
+      const EdgeErrors n = CompareEdges(FindCrossings(RenderNearest(sound, rate, frames), kMargin), ideal,
+                                        halfSpan / 2);
       const double rmsLimit = halfSpan >= 4 ? 1.2 : 2.0;
       const double ppm = -a.slope * 1e6;  // spacing longer than ideal is a lower frequency
       const bool pass = area.withinLimits && area.antiphase && a.missed == 0 && a.extra == 0 &&
-                        Micro(a.rms) <= rmsLimit && Micro(a.max) <= 3.0 && std::abs(ppm) <= 1.0 && area.driftFrames == 0;
+                        Micro(a.rms) <= rmsLimit && Micro(a.max) <= 3.0 && std::abs(ppm) <= 1.0 &&
+                        area.driftFrames == 0;
       allPass = allPass && pass;
-      std::printf("%-11s %5d %6d %5.1f %6zu | %7.3f %6.3f %6.1f %8.4f %6.0f | %7.3f %6.3f | %7.3f %6.3f | %5.1f %s%s%s\n",
-                  wheel.name, rpm, rate, halfSpan, a.edges, Micro(a.rms), Micro(a.max), rmsLimit, ppm, area.driftFrames,
-                  Micro(b.rms), Micro(b.max), Micro(n.rms), Micro(n.max), a.rms > 1e-9 ? n.rms / a.rms : 0.0, pass ? "ok" : "FAIL",
-                  area.withinLimits && area.antiphase ? "" : " (levels)",
-                  a.missed + a.extra == 0 ? "" : (" (missed " + std::to_string(a.missed) + ", extra " +
-                                                  std::to_string(a.extra) + ")").c_str());
+      std::printf(
+          "%-11s %5d %6d %5.1f %6zu | %7.3f %6.3f %6.1f %8.4f %6.0f | %7.3f %6.3f | %7.3f %6.3f | %5.1f %s%s%s\n",
+          wheel.name, rpm, rate, halfSpan, a.edges, Micro(a.rms), Micro(a.max), rmsLimit, ppm, area.driftFrames,
+          Micro(b.rms), Micro(b.max), Micro(n.rms), Micro(n.max), a.rms > 1e-9 ? n.rms / a.rms : 0.0,
+          pass ? "ok" : "FAIL", area.withinLimits && area.antiphase ? "" : " (levels)",
+          a.missed + a.extra == 0
+              ? ""
+              : (" (missed " + std::to_string(a.missed) + ", extra " + std::to_string(a.extra) + ")").c_str());
     }
   }
   std::printf("levels within +-32000 and right = -left in every case: %s\n", allPass ? "checked" : "see FAIL rows");

@@ -44,7 +44,12 @@ void RenderCamFrames(benchmark::State& state) {
   Render(state, *vm::BuildSignalImage(Wheel(teeth, true)), static_cast<int32_t>(state.range(0)));
 }
 
-BENCHMARK(RenderFrames)->ArgNames({"rpm", "teeth"})->Args({1000, 58})->Args({6000, 58})->Args({15000, 58})->Args({15000, 35});
+BENCHMARK(RenderFrames)
+    ->ArgNames({"rpm", "teeth"})
+    ->Args({1000, 58})
+    ->Args({6000, 58})
+    ->Args({15000, 58})
+    ->Args({15000, 35});
 BENCHMARK(RenderCamFrames)->ArgNames({"rpm", "teeth"})->Args({1000, 58})->Args({15000, 58});
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "common/parse_integer.h"
 #include "batch/batch_file.h"
+#include "common/parse_integer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

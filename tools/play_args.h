@@ -23,18 +23,18 @@ inline constexpr const char* kUsage =
     "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R]) [--revolutions K | --seconds S]";
 
 struct PlayArgs {
-  WheelConfig wheel;          // --teeth, --missing, --position, or the program's default wheel
-  std::string configPath;     // --config: the wheel is read from this file instead
-  int64_t rpm = 0;            // --rpm; 0 when not given
-  std::string batchPath;      // --batch
-  uint64_t passes = 1;        // --loop
-  uint64_t revolutions = 0;   // --revolutions; 0 when not given
-  double seconds = 0;         // --seconds; 0 when not given
-  bool control = false;       // --control
-  SignalOptions signal;       // --exact-speed and --cam, over those of a --config file
+  WheelConfig wheel;         // --teeth, --missing, --position, or the program's default wheel
+  std::string configPath;    // --config: the wheel is read from this file instead
+  int64_t rpm = 0;           // --rpm; 0 when not given
+  std::string batchPath;     // --batch
+  uint64_t passes = 1;       // --loop
+  uint64_t revolutions = 0;  // --revolutions; 0 when not given
+  double seconds = 0;        // --seconds; 0 when not given
+  bool control = false;      // --control
+  SignalOptions signal;      // --exact-speed and --cam, over those of a --config file
   bool exactSpeedGiven = false;
   bool camGiven = false;
-  bool help = false;          // --help
+  bool help = false;  // --help
 };
 
 // Fails with one line naming the option at fault.

@@ -45,8 +45,8 @@ bool ReadNumber(const std::string& name, std::string_view word, int64_t minimum,
   const auto [stop, failure] = std::from_chars(word.data(), end, value);
   const bool digits = !word.empty() && word.front() != '-';
   if (!digits || failure != std::errc() || stop != end || value < minimum || value > maximum) {
-    error = name + ": expected a whole number from " + std::to_string(minimum) + " to " +
-            std::to_string(maximum) + ", got \"" + std::string(word) + "\"";
+    error = name + ": expected a whole number from " + std::to_string(minimum) + " to " + std::to_string(maximum) +
+            ", got \"" + std::string(word) + "\"";
     return false;
   }
   return true;

@@ -55,7 +55,9 @@ void TakeSignalOptions(const PlayArgs& args, SignalOptions& signal) {
 bool WholeImages(const PlayArgs& args, const WheelConfig& wheel, std::string& error) {
   const auto perImage = static_cast<uint64_t>(CrankRevolutionsPerImage(wheel));
   if (args.revolutions % perImage == 0) return true;
-  error = "--revolutions: a crankshaft wheel with the cam signal turns in engine cycles of two revolutions; give an even count";
+  error =
+      "--revolutions: a crankshaft wheel with the cam signal turns in engine cycles of two revolutions; give an even "
+      "count";
   return false;
 }
 

@@ -10,11 +10,11 @@
 #include <memory>
 #include <thread>
 
-#include "batch/ids.h"
-#include "common/parse_integer.h"
 #include "batch/ideal_run.h"
+#include "batch/ids.h"
 #include "batch/rpm_slider.h"
 #include "batch/runner_thread.h"
+#include "common/parse_integer.h"
 #include "play_control.h"
 #include "play_mailbox.h"
 #include "play_status.h"
@@ -46,7 +46,10 @@ enum class End { None, Quick, Natural };
 class Player {
  public:
   Player(const PlayArgs& args, const PlayInputs& inputs, SoundOutput& sound, int quitDescriptor)
-      : args_(args), inputs_(inputs), sound_(sound), quit_(quitDescriptor),
+      : args_(args),
+        inputs_(inputs),
+        sound_(sound),
+        quit_(quitDescriptor),
         status_(!args.control && ::isatty(STDOUT_FILENO) == 1) {}
 
   int Run();
@@ -163,8 +166,9 @@ void Player::OnRunnerEvent(const Event& event) {
     return SetSpeed(rampTarget_);  // a ramp ends on its target, whatever its ticks reached
   }
   if (event.kind != RunnerSetSliderEvent) return;
-  const int64_t rpm = role_ == Role::BatchStep ? RpmOfSliderPosition(std::clamp(event.value, kRpmSliderMinimum, kRpmSliderMaximum))
-                                               : std::clamp<int64_t>(2 * int64_t{event.value}, 1, kMaxRpm);
+  const int64_t rpm = role_ == Role::BatchStep
+                          ? RpmOfSliderPosition(std::clamp(event.value, kRpmSliderMinimum, kRpmSliderMaximum))
+                          : std::clamp<int64_t>(2 * int64_t{event.value}, 1, kMaxRpm);
   SetSpeed(rpm);
 }
 
@@ -228,8 +232,7 @@ void Player::Execute(std::string_view text) {
       if (rpm_ == 0) return Answer("error: start: no speed yet; send rpm R first");
       sound_.Resume();
       return Answer("ok");
-    case Command::Revolutions:
-      return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
+    case Command::Revolutions: return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
     case Command::Quit:
       Answer("ok");
       end_ = End::Quick;

@@ -27,8 +27,7 @@ void RunnerMailbox::Post(const Event& event) {
 
 std::vector<Event> RunnerMailbox::Take() {
   char bytes[256];
-  while (::read(wakeRead_, bytes, sizeof bytes) > 0) {
-  }
+  while (::read(wakeRead_, bytes, sizeof bytes) > 0) {}
   std::lock_guard lock(mutex_);
   std::vector<Event> taken;
   taken.swap(events_);

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/quit_signals.h"
 #include "play_args.h"
 #include "play_inputs.h"
 #include "play_loop.h"
-#include "platform/quit_signals.h"
 #include "signal/sound_output.h"
 
 namespace {

@@ -29,8 +29,8 @@ bool MentionsOption(const std::vector<std::string>& args, std::string_view name)
   return false;
 }
 
-std::optional<Options> Options::Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
-                                      std::string& error) {
+std::optional<Options> Options::Parse(const std::vector<std::string>& args,
+                                      std::initializer_list<std::string_view> known, std::string& error) {
   Options options;
   for (size_t i = 0; i < args.size();) {
     const std::string& name = args[i];
@@ -82,8 +82,7 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
   return true;
 }
 
-bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
-                 double maximum) {
+bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error, double maximum) {
   const std::string text = options.Value(name);
   const char* end = text.data() + text.size();
   double parsed = 0;

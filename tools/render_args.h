@@ -25,8 +25,8 @@ class Options {
   // Every argument a "--name value" pair with a name from `known`, or a flag from `known`
   // (IsFlag) standing alone. An unknown or repeated name, or a name without a value, fails
   // with a message naming it.
-  static std::optional<Options> Parse(const std::vector<std::string>& args, std::initializer_list<std::string_view> known,
-                                      std::string& error);
+  static std::optional<Options> Parse(const std::vector<std::string>& args,
+                                      std::initializer_list<std::string_view> known, std::string& error);
   bool Has(std::string_view name) const { return values_.count(std::string(name)) != 0; }
   // Empty text for an option not given.
   std::string Value(std::string_view name) const;

@@ -56,11 +56,10 @@ bool ReadBatchWheel(const Options& options, WheelConfig& wheel, std::string& err
 
 int RenderBatchCommand(const std::vector<std::string>& args) {
   std::string error;
-  const auto options =
-      Options::Parse(args,
-                     {"--batch", "--teeth", "--missing", "--position", "--exact-speed", "--cam", "--loop", "--device-rate",
-                      "--out"},
-                     error);
+  const auto options = Options::Parse(
+      args,
+      {"--batch", "--teeth", "--missing", "--position", "--exact-speed", "--cam", "--loop", "--device-rate", "--out"},
+      error);
   WheelConfig wheel;
   int64_t passes = 1;
   int32_t deviceRate = 0;
@@ -77,10 +76,12 @@ int RenderBatchCommand(const std::vector<std::string>& args) {
     return Fail("--batch: the run lasts longer than 6 hours, too long for one WAV file");
   const auto image = BuildSignalImage(wheel);
   if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: no wave image for this wheel");
-  const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), wheel, deviceRate);
+  const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), wheel,
+                                                         deviceRate);
   if (segments.empty()) return Fail("--batch: the run is shorter than one output frame", kFailed);
   const std::string out = options->Value("--out");
-  if (!RenderScheduleToWav(out, *image, deviceRate, segments, error)) return Fail("--out: " + out + ": " + error, kFailed);
+  if (!RenderScheduleToWav(out, *image, deviceRate, segments, error))
+    return Fail("--out: " + out + ": " + error, kFailed);
   return 0;
 }
 

@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "render_args.h"
 #include "platform/atomic_file.h"
+#include "render_args.h"
 #include "render_batch.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"

@@ -1,10 +1,10 @@
 #include "app/app.h"
 
 #include "app/dialogs.h"
-#include "batch/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
 #include "app/signal_dialog.h"
+#include "batch/ids.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
 #include "platform/requesters.h"
@@ -28,16 +28,15 @@ void App::Start() {
 }
 
 void App::RunMainLoop() {
-  do {
-    Dispatch(toolkit_.WaitEvent());
-  } while (!quitRequested_);
+  do { Dispatch(toolkit_.WaitEvent()); } while (!quitRequested_);
 }
 
 void App::End() {
   // A live runner must not touch the window or the sound once they are gone.
   batch_.Shutdown();
   PrepareSettingsFolder(exePath_, settingsPath_);
-  static_cast<void>(SaveWheelConfig(settingsPath_, config_, PresetItems()));  // a failed save is silent; the old file stays
+  // A failed save is silent; the old file stays.
+  static_cast<void>(SaveWheelConfig(settingsPath_, config_, PresetItems()));
   toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
@@ -59,52 +58,27 @@ bool App::Drops(const Event& event) const {
 void App::Dispatch(const Event& event) {
   if (Drops(event)) return;
   switch (event.kind) {
-    case RunnerSetSliderEvent:
-      toolkit_.SetState(RpmSlider, event.value);
-      return;
-    case RunnerStatusTextEvent:
-      toolkit_.SetStatusText(event.field(), event.text, true);
-      return;
-    default:
-      break;
+    case RunnerSetSliderEvent: toolkit_.SetState(RpmSlider, event.value); return;
+    case RunnerStatusTextEvent: toolkit_.SetStatusText(event.field(), event.text, true); return;
+    default: break;
   }
   switch (event.window) {
-    case MainWindow:
-      DispatchMainWindow(event);
-      break;
-    case NameDialog:
-      DispatchNameDialog(event);
-      break;
-    case StepDialog:
-      batch_.OnStepDialogEvent(event);
-      break;
-    case CamDialog:
-      OnCamDialogEvent(toolkit_, event, config_.Signal);
-      break;
-    default:
-      break;
+    case MainWindow: DispatchMainWindow(event); break;
+    case NameDialog: DispatchNameDialog(event); break;
+    case StepDialog: batch_.OnStepDialogEvent(event); break;
+    case CamDialog: OnCamDialogEvent(toolkit_, event, config_.Signal); break;
+    default: break;
   }
 }
 
 void App::DispatchMainWindow(const Event& event) {
   switch (event.kind) {
-    case EventStepDone:
-      batch_.OnStepDone();
-      break;
-    case MenuEvent:
-      DispatchMenu(event.item());
-      break;
-    case ControlEvent:
-      DispatchMainControl(event);
-      break;
-    case SizeEvent:
-      LayOutBatchControls();
-      break;
-    case CloseEvent:
-      quitRequested_ = true;
-      break;
-    default:
-      break;
+    case EventStepDone: batch_.OnStepDone(); break;
+    case MenuEvent: DispatchMenu(event.item()); break;
+    case ControlEvent: DispatchMainControl(event); break;
+    case SizeEvent: LayOutBatchControls(); break;
+    case CloseEvent: quitRequested_ = true; break;
+    default: break;
   }
 }
 
@@ -113,9 +87,7 @@ void App::DispatchMenu(ItemId item) {
     case ConfigLoadItem:
       if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) ApplyWheelConfig(toolkit_, config_);
       break;
-    case ConfigSaveItem:
-      ChooseAndSaveConfig(requesters_, exeDir_, config_, PresetItems());
-      break;
+    case ConfigSaveItem: ChooseAndSaveConfig(requesters_, exeDir_, config_, PresetItems()); break;
     case BatchLoadItem: batch_.ChooseAndLoadBatch(); break;
     case BatchSaveItem: batch_.ChooseAndSaveBatch(); break;
     case ExitItem: {

@@ -63,7 +63,6 @@ class App {
 
 // The whole run: opens the sound (or shows the "Error" box and returns at once, touching no
 // settings file), starts, runs the loop, ends, closes the sound. Always returns 0.
-int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters,
-               const std::string& exePath);
+int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, const std::string& exePath);
 
 }  // namespace vm

@@ -19,8 +19,8 @@ const char* const kAboutText =
 std::string OpenNameDialog(Toolkit& tk, const std::string& currentName) {
   tk.CloseWindow(NameDialog);
   // No shortcuts of its own: Return in the field does not press "Ok".
-  tk.OpenWindow(NameDialog, "Edit " + currentName, 170, 70,
-                WindowCloseBox | WindowSystemMenu | WindowCentreOwner, MainWindow);
+  tk.OpenWindow(NameDialog, "Edit " + currentName, 170, 70, WindowCloseBox | WindowSystemMenu | WindowCentreOwner,
+                MainWindow);
   tk.AddControl(NameDialog, NameEdit, ControlKind::TextField, 10, 10, 150, 20, currentName);
   tk.AddControl(NameDialog, NameOkButton, ControlKind::Button, 10, 40, 50, 20, "Ok");
   tk.AddControl(NameDialog, NameCancelButton, ControlKind::Button, 110, 40, 50, 20, "Cancel");
@@ -34,8 +34,6 @@ void AcceptNameDialog(Toolkit& tk, WheelConfig& config, const std::string& shown
   tk.CloseWindow(NameDialog);
 }
 
-void ShowAbout(Requesters& requesters) {
-  requesters.MessageBox("About", kAboutText, false, MainWindow);
-}
+void ShowAbout(Requesters& requesters) { requesters.MessageBox("About", kAboutText, false, MainWindow); }
 
 }  // namespace vm

@@ -37,9 +37,7 @@ void BuildMenuBar(Toolkit& tk) {
   tk.MenuItem(CamSignalItem, "Cam signal...");
   tk.MenuTitle("Help");
   tk.MenuItem(AboutItem, "About");
-  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) {
-    tk.SetMenuItemEnabled(MainMenu, item, false);
-  }
+  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) { tk.SetMenuItemEnabled(MainMenu, item, false); }
 }
 
 void BuildShortcutsAndPopup(Toolkit& tk) {
@@ -66,8 +64,7 @@ void BuildWheelControls(Toolkit& tk) {
 
 void BuildToneControls(Toolkit& tk) {
   tk.AddControl(MainWindow, StartStopButton, ControlKind::Button, 90, 160, 50, 20, "Start");
-  tk.AddControl(MainWindow, RpmSlider, ControlKind::Slider, 10, 130, 200, 20, "", kRpmSliderMinimum,
-                kRpmSliderMaximum);
+  tk.AddControl(MainWindow, RpmSlider, ControlKind::Slider, 10, 130, 200, 20, "", kRpmSliderMinimum, kRpmSliderMaximum);
   tk.SetState(RpmSlider, 250);
   tk.SetEnabled(RpmSlider, false);
   tk.AddControl(MainWindow, RpmCombo, ControlKind::Combo, 220, 130, 70, 20);

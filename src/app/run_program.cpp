@@ -4,8 +4,7 @@
 
 namespace vm {
 
-int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters,
-               const std::string& exePath) {
+int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, const std::string& exePath) {
   if (!sound.Open()) {
     // Nothing else happens: no window, and the settings file is neither read nor written.
     requesters.MessageBox("Error", "Was not able to initialize the sound system!", true, WindowId{-1});

@@ -14,8 +14,8 @@ namespace vm {
 namespace {
 
 // Controls the tone keeps from the user while it plays, in the order they are switched.
-constexpr ControlId kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
-                                       BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
+constexpr ControlId kLockedWhilePlaying[] = {TeethSpin, MissingSpin,      CamshaftOption, CrankshaftOption,
+                                             BatchList, BatchStartButton, LoopCheckBox,   StepButton};
 
 Event SliderEvent() { return MakeEvent(ControlEvent, MainWindow, RpmSlider, Change); }
 

@@ -16,10 +16,10 @@ class ToneControl {
   ToneControl(Toolkit& toolkit, SoundOutput& sound, const WheelConfig& config)
       : toolkit_(toolkit), sound_(sound), config_(config) {}
 
-  void OnStartStopButton();  // ControlEvent 7
-  void OnSlider();           // ControlEvent 8: the user's, or posted by the list, "Set" or a runner
-  void OnRpmCombo();         // ControlEvent 9, Change
-  void OnSetButton();        // ControlEvent 10
+  void OnStartStopButton();    // ControlEvent 7
+  void OnSlider();             // ControlEvent 8: the user's, or posted by the list, "Set" or a runner
+  void OnRpmCombo();           // ControlEvent 9, Change
+  void OnSetButton();          // ControlEvent 10
   void OnExactSpeedChanged();  // the option was switched: a playing sound takes the new rate
 
  private:

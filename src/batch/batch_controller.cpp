@@ -1,7 +1,7 @@
 #include "batch/batch_controller.h"
 
-#include "batch/ids.h"
 #include "batch/batch_state.h"
+#include "batch/ids.h"
 
 namespace vm {
 
@@ -44,10 +44,12 @@ void BatchController::OnListEvent(int32_t subType) {
   if (subType == Change) {
     const BatchRunState state = impl_->runState;
     // While a step runs, Step stays off, so there is never a second runner.
-    if (state != BatchRunState::RunningAll && state != BatchRunState::Stepping) toolkit.SetEnabled(StepButton, selected);
+    if (state != BatchRunState::RunningAll && state != BatchRunState::Stepping)
+      toolkit.SetEnabled(StepButton, selected);
   } else if (subType == RightClick) {
     const bool rows = toolkit.ItemCount(BatchList) > 0;
-    for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
+    for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem})
+      toolkit.SetMenuItemEnabled(BatchPopupMenu, item, rows);
     toolkit.ShowPopupMenu(BatchPopupMenu, MainWindow);
   } else if (subType == DoubleClick && selected) {
     toolkit.PostEvent(MakeEvent(MenuEvent, MainWindow, StepEditItem));

@@ -11,9 +11,7 @@ namespace {
 // Characters beyond one byte have no 8-bit form.
 constexpr char Unmappable = '?';
 
-bool StartsWith(std::string_view bytes, std::string_view mark) {
-  return bytes.substr(0, mark.size()) == mark;
-}
+bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
 char To8Bit(uint32_t codePoint) { return codePoint <= 0xFF ? static_cast<char>(codePoint) : Unmappable; }
 
@@ -42,9 +40,15 @@ void Utf8To8Bit(std::string& text, size_t from) {
     int taken = 1;
     bool valid = length > 0;
     for (; valid && taken < length; ++taken) {
-      if (i + static_cast<size_t>(taken) >= text.size()) { valid = false; break; }
+      if (i + static_cast<size_t>(taken) >= text.size()) {
+        valid = false;
+        break;
+      }
       const auto next = static_cast<uint8_t>(text[i + static_cast<size_t>(taken)]);
-      if ((next & 0xC0) != 0x80) { valid = false; break; }
+      if ((next & 0xC0) != 0x80) {
+        valid = false;
+        break;
+      }
       codePoint = (codePoint << 6) | (next & 0x3Fu);
     }
     constexpr uint32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
@@ -59,7 +63,8 @@ void Utf8To8Bit(std::string& text, size_t from) {
 // As above for UTF-16 LE: two or four bytes give one.
 void Utf16LeTo8Bit(std::string& text, size_t from) {
   auto unitAt = [&](size_t i) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(text[i]) | static_cast<uint32_t>(static_cast<uint8_t>(text[i + 1])) << 8);
+    return static_cast<uint32_t>(static_cast<uint8_t>(text[i]) |
+                                 static_cast<uint32_t>(static_cast<uint8_t>(text[i + 1])) << 8);
   };
   size_t out = 0;
   // A lone last byte is half a character: dropped.

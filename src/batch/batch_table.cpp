@@ -1,6 +1,6 @@
 // The batch table: the rows of BatchList, its selection and the Edit/Del/Ins items.
-#include "batch/ids.h"
 #include "batch/batch_state.h"
+#include "batch/ids.h"
 
 namespace vm {
 namespace {
@@ -29,7 +29,8 @@ void BatchController::Impl::InsertRow(int index, const BatchRow& row) {
 }
 
 void BatchController::Impl::ReplaceRow(int index, const BatchRow& row) {
-  for (int column = 0; column < 3; ++column) toolkit.SetItemText(BatchList, index, column, row[static_cast<size_t>(column)]);
+  for (int column = 0; column < 3; ++column)
+    toolkit.SetItemText(BatchList, index, column, row[static_cast<size_t>(column)]);
 }
 
 void BatchController::Impl::ReplaceTable(const std::vector<BatchRow>& rows) {
@@ -55,7 +56,8 @@ void BatchController::Impl::DeleteSelectedRow() {
 }
 
 void BatchController::Impl::SetStepItemsEnabled(bool enabled) {
-  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) toolkit.SetMenuItemEnabled(MainMenu, item, enabled);
+  for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem})
+    toolkit.SetMenuItemEnabled(MainMenu, item, enabled);
 }
 
 bool BatchController::Impl::TonePlaying() const { return toolkit.Text(StartStopButton) != "Start"; }

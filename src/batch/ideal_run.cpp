@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "batch/ids.h"
-#include "common/parse_integer.h"
 #include "batch/run_step.h"
+#include "common/parse_integer.h"
 
 namespace vm {
 namespace {

@@ -11,8 +11,8 @@
 namespace vm {
 
 struct SliderMove {
-  uint64_t atMs = 0;      // from the start of the run
-  int32_t position = 0;   // as the runner sets it, before the slider holds it to its range
+  uint64_t atMs = 0;     // from the start of the run
+  int32_t position = 0;  // as the runner sets it, before the slider holds it to its range
 };
 
 struct IdealRun {

@@ -1,7 +1,7 @@
 // Running the table: run-all, single step, the end of a step and Stop.
+#include "batch/batch_state.h"
 #include "batch/ids.h"
 #include "common/parse_integer.h"
-#include "batch/batch_state.h"
 #include "signal/sound_output.h"
 
 namespace vm {
@@ -83,8 +83,9 @@ void BatchController::Impl::LaunchRunner(int row) {
   if (++lastGeneration == 0) ++lastGeneration;  // 0 marks events of no runner
   liveGeneration = lastGeneration;
   Toolkit* sink = &toolkit;
-  runner = RunnerThread::Launch(ParseInteger32(texts[0]), ParseInteger32(texts[1]), ParseInteger32(texts[2]),
-                                liveGeneration, [sink](const Event& event) { sink->PostEvent(event); }, runnerClock);
+  runner = RunnerThread::Launch(
+      ParseInteger32(texts[0]), ParseInteger32(texts[1]), ParseInteger32(texts[2]), liveGeneration,
+      [sink](const Event& event) { sink->PostEvent(event); }, runnerClock);
   // No thread: nothing will come, and the run waits for "Stop" as it would for a step.
 }
 

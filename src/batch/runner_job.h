@@ -10,8 +10,8 @@ namespace vm {
 struct RunnerJob {
   std::atomic<int32_t> durationMs{0};
   std::atomic<int32_t> rpm1{0};
-  std::atomic<int32_t> rpm2{0};   // 0: hold rpm1 for the whole step
-  std::atomic<int32_t> stop{0};   // 0 while the step may run; 1 ends it early
+  std::atomic<int32_t> rpm2{0};  // 0: hold rpm1 for the whole step
+  std::atomic<int32_t> stop{0};  // 0 while the step may run; 1 ends it early
   // Stamped on everything the runner posts, so the main loop can drop what a stopped
   // runner posted late. Written before the thread starts, never after.
   std::atomic<uint32_t> generation{0};

@@ -13,8 +13,8 @@ struct RunnerThread::Shared {
   std::shared_ptr<RunnerClock> clock;
   std::mutex mutex;
   std::condition_variable endedSignal;
-  bool ended = false;             // guarded by mutex
-  PostFunction post;              // guarded by mutex; emptied when the runner is let go
+  bool ended = false;  // guarded by mutex
+  PostFunction post;   // guarded by mutex; emptied when the runner is let go
 };
 
 namespace {
@@ -25,8 +25,7 @@ std::atomic<int> peakLiveThreads{0};
 void CountThreadIn() {
   const int now = ++liveThreads;
   int peak = peakLiveThreads.load();
-  while (now > peak && !peakLiveThreads.compare_exchange_weak(peak, now)) {
-  }
+  while (now > peak && !peakLiveThreads.compare_exchange_weak(peak, now)) {}
 }
 
 // Posts under the lock, so once the main thread has emptied `post` no post is in flight.
@@ -53,9 +52,8 @@ uint32_t SteadyRunnerClock::NowMs() {
 
 void SteadyRunnerClock::SleepOneMs() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
-std::unique_ptr<RunnerThread> RunnerThread::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2,
-                                                   uint32_t generation, PostFunction post,
-                                                   std::shared_ptr<RunnerClock> clock) {
+std::unique_ptr<RunnerThread> RunnerThread::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, uint32_t generation,
+                                                   PostFunction post, std::shared_ptr<RunnerClock> clock) {
   auto shared = std::make_shared<Shared>();
   shared->job.durationMs = durationMs;
   shared->job.rpm1 = rpm1;

@@ -26,9 +26,8 @@ class RunnerThread {
 
   // Starts RunStep for one step; nullptr when no thread can be created. `post` must not
   // wait for the main thread. `clock` defaults to SteadyRunnerClock.
-  static std::unique_ptr<RunnerThread> Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2,
-                                              uint32_t generation, PostFunction post,
-                                              std::shared_ptr<RunnerClock> clock = nullptr);
+  static std::unique_ptr<RunnerThread> Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, uint32_t generation,
+                                              PostFunction post, std::shared_ptr<RunnerClock> clock = nullptr);
   ~RunnerThread();  // Stop(StopBound) unless stopped already
   RunnerThread(const RunnerThread&) = delete;
   RunnerThread& operator=(const RunnerThread&) = delete;

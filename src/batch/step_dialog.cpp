@@ -1,7 +1,7 @@
 // The step dialog (window 2): one row's duration and two RPMs, for Edit, Insert and Add.
+#include "batch/batch_state.h"
 #include "batch/ids.h"
 #include "common/parse_integer.h"
-#include "batch/batch_state.h"
 
 namespace vm {
 
@@ -66,7 +66,8 @@ void BatchController::Impl::StepReturn() {
   } else if (focused < Number(StepOkButton)) {
     toolkit.SetFocus(ControlId{focused + 1});
   } else {
-    toolkit.PostEvent(MakeEvent(ControlEvent, StepDialog, focused == Number(StepOkButton) ? StepOkButton : StepCancelButton));
+    toolkit.PostEvent(
+        MakeEvent(ControlEvent, StepDialog, focused == Number(StepOkButton) ? StepOkButton : StepCancelButton));
   }
 }
 

@@ -19,8 +19,13 @@ int64_t ParseInteger(std::string_view text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   int base = 10;
-  if (i < text.size() && text[i] == '$') { base = 16; ++i; }
-  else if (i < text.size() && text[i] == '%') { base = 2; ++i; }
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i < text.size() && text[i] == '%') {
+    base = 2;
+    ++i;
+  }
   // Unsigned arithmetic wraps by definition; the cast back is modular since C++20.
   uint64_t value = 0;
   for (; i < text.size(); ++i) {
@@ -32,9 +37,7 @@ int64_t ParseInteger(std::string_view text) {
   return static_cast<int64_t>(value);
 }
 
-int32_t LowBits32(int64_t value) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
-}
+int32_t LowBits32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value))); }
 
 int32_t ParseInteger32(std::string_view text) { return LowBits32(ParseInteger(text)); }
 

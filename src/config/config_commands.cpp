@@ -30,7 +30,8 @@ void ChooseAndSaveConfig(Requesters& requesters, const std::string& exeDir, cons
                          const std::vector<std::string>& presetTexts) {
   const std::string path = requesters.SaveFile(ConfigRequest("Save config file", exeDir));
   if (path.empty()) return;
-  static_cast<void>(SaveWheelConfig(WithConfigExtension(path), config, presetTexts));  // a failed save is silent; the old file stays
+  // A failed save is silent; the old file stays.
+  static_cast<void>(SaveWheelConfig(WithConfigExtension(path), config, presetTexts));
 }
 
 }  // namespace vm

@@ -67,7 +67,7 @@ class PreferenceFile {
   struct KeyIndex {
     std::vector<size_t> slots;  // entry index + 1 of a group's first key of each name; 0: free
     size_t keys = 0;
-    size_t end = 0;             // index after the group's last entry
+    size_t end = 0;  // index after the group's last entry
   };
   const KeyIndex& Index() const;
   std::optional<size_t> IndexedKey(const KeyIndex& index, std::string_view storedName) const;
@@ -81,11 +81,11 @@ class PreferenceFile {
   Holding holding_ = Holding::Nothing;
   uint32_t options_ = 0;
   bool utf8_ = false;
-  size_t group_ = kTopSection;            // index of the current group header
-  std::optional<std::string> pending_;    // group chosen but not present yet (stored form)
-  std::optional<size_t> cursor_;          // enumeration cursor: an entry index, or none
+  size_t group_ = kTopSection;          // index of the current group header
+  std::optional<std::string> pending_;  // group chosen but not present yet (stored form)
+  std::optional<size_t> cursor_;        // enumeration cursor: an entry index, or none
   bool changed_ = false;
-  mutable std::optional<KeyIndex> index_; // of group_; dropped whenever group_ changes
+  mutable std::optional<KeyIndex> index_;  // of group_; dropped whenever group_ changes
 };
 
 }  // namespace vm

@@ -58,8 +58,7 @@ void LoadWheelConfig(const std::string& path, WheelConfig& config) {
   static_cast<void>(file.Close());  // nothing was written: there is nothing to save
 }
 
-bool SaveWheelConfig(const std::string& path, const WheelConfig& config,
-                     const std::vector<std::string>& presetTexts) {
+bool SaveWheelConfig(const std::string& path, const WheelConfig& config, const std::vector<std::string>& presetTexts) {
   PreferenceFile file;
   if (!file.Create(path, kConfigOptions)) return false;
   file.SelectGroup("General");

@@ -20,7 +20,7 @@ void LoadWheelConfig(const std::string& path, WheelConfig& config);
 // as keys "1", "2", ... of group "RPM"; no such group when there are none). False when the
 // save failed; the old file is then as it was.
 [[nodiscard]] bool SaveWheelConfig(const std::string& path, const WheelConfig& config,
-                     const std::vector<std::string>& presetTexts);
+                                   const std::vector<std::string>& presetTexts);
 
 // The preset list's items for a record: the decimal texts of its presets, in order.
 std::vector<std::string> PresetTexts(const WheelConfig& config);

@@ -24,7 +24,9 @@ bool Faulty(SaveFault step) { return saveFault.load() == step; }
 struct Descriptor {
   int fd = -1;
   explicit Descriptor(int d) : fd(d) {}
-  ~Descriptor() { if (fd >= 0) ::close(fd); }
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
 };
@@ -104,7 +106,8 @@ bool TargetWritable(const std::string& target) {
 
 // Whether `name` still names the file open as `fd`.
 bool StillNamed(int fd, const std::string& name) {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   return ::fstat(fd, &open) == 0 && ::lstat(name.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
          open.st_ino == named.st_ino;
 }

@@ -62,7 +62,7 @@ class AtomicFileWriter {
   std::string target_;
   std::string temporary_;  // empty when writing in place
   std::string buffer_;
-  uint64_t written_ = 0;   // bytes handed to the file so far, buffer included
+  uint64_t written_ = 0;  // bytes handed to the file so far, buffer included
   int fd_ = -1;
 };
 

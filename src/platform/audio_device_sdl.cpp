@@ -149,7 +149,8 @@ class SdlAudioDevice final : public AudioDevice {
     want.freq = openedRate_ != 0 ? openedRate_ : kFallbackRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = static_cast<Uint16>(options_.framesPerBuffer > 0 ? options_.framesPerBuffer : BufferFramesFor(want.freq));
+    want.samples = static_cast<Uint16>(options_.framesPerBuffer > 0 ? options_.framesPerBuffer
+                                                                    : BufferFramesFor(want.freq));
     want.callback = &SdlAudioDevice::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};

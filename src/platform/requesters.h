@@ -10,8 +10,8 @@ namespace vm {
 
 struct FileRequest {
   std::string title;
-  std::string initialPath;   // a folder ending in its separator, optionally followed by a name or pattern
-  std::string filter;        // pairs "label|pattern", joined by "|"
+  std::string initialPath;  // a folder ending in its separator, optionally followed by a name or pattern
+  std::string filter;       // pairs "label|pattern", joined by "|"
   int filterIndex = 0;
 };
 

@@ -74,10 +74,9 @@ std::string QtFilterList(const std::string& filter, int filterIndex, std::string
   return list;
 }
 
-void QtRequesters::MessageBox(const std::string& title, const std::string& text, bool icon,
-                              WindowId ownerWindow) {
-  QMessageBox box(icon ? QMessageBox::Critical : QMessageBox::NoIcon, qtk::ToQt(title), qtk::ToQt(text), QMessageBox::Ok,
-                  ToolkitAccess::Window(toolkit_, ownerWindow));
+void QtRequesters::MessageBox(const std::string& title, const std::string& text, bool icon, WindowId ownerWindow) {
+  QMessageBox box(icon ? QMessageBox::Critical : QMessageBox::NoIcon, qtk::ToQt(title), qtk::ToQt(text),
+                  QMessageBox::Ok, ToolkitAccess::Window(toolkit_, ownerWindow));
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }

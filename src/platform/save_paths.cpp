@@ -9,7 +9,7 @@
 namespace vm {
 namespace {
 
-constexpr int kMostLinks = 40;       // as the system's own limit for one lookup
+constexpr int kMostLinks = 40;  // as the system's own limit for one lookup
 constexpr size_t kNameBytesKept = 32;
 
 // Everything up to and including the last "/", or nothing.

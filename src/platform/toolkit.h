@@ -45,13 +45,13 @@ inline constexpr int32_t Change = 768;
 inline constexpr MenuId MainMenu{0};
 
 struct Event {
-  EventKind kind{};        // ControlEvent, MenuEvent, CloseEvent, SizeEvent, EventStepDone, ...
+  EventKind kind{};  // ControlEvent, MenuEvent, CloseEvent, SizeEvent, EventStepDone, ...
   WindowId window{};
-  int32_t id = 0;          // by kind: a control, a menu item, or a status field (see below)
-  int32_t subType = 0;     // for control events: Change, RightClick, DoubleClick, or other
-  uint32_t generation = 0; // batch runner that posted it; 0 for everything else
-  int32_t value = 0;       // payload of runner events (slider position)
-  std::string text;        // payload of runner events (status text)
+  int32_t id = 0;           // by kind: a control, a menu item, or a status field (see below)
+  int32_t subType = 0;      // for control events: Change, RightClick, DoubleClick, or other
+  uint32_t generation = 0;  // batch runner that posted it; 0 for everything else
+  int32_t value = 0;        // payload of runner events (slider position)
+  std::string text;         // payload of runner events (status text)
 
   ControlId control() const { return ControlId{id}; }
   ItemId item() const { return ItemId{id}; }
@@ -70,20 +70,22 @@ inline Event MakeEvent(EventKind kind, WindowId window, ControlId control, int32
   return MakeEvent(kind, window, Number(control), subType);
 }
 inline Event MakeEvent(EventKind kind, WindowId window, ItemId item) { return MakeEvent(kind, window, Number(item)); }
-inline Event MakeEvent(EventKind kind, WindowId window, FieldId field) { return MakeEvent(kind, window, Number(field)); }
+inline Event MakeEvent(EventKind kind, WindowId window, FieldId field) {
+  return MakeEvent(kind, window, Number(field));
+}
 
 enum class ControlKind {
-  Label,          // text label
-  CentredLabel,   // text label, text centred
-  Spin,           // spin with range; not typed into, right-aligned digits
-  Option,         // option button; options created in a row form one group
-  Button,         // push button
-  Slider,         // horizontal slider with range
-  Combo,          // combo box with editable field and drop-down list
-  List,           // list view in details mode; columns added with AddListColumn
+  Label,         // text label
+  CentredLabel,  // text label, text centred
+  Spin,          // spin with range; not typed into, right-aligned digits
+  Option,        // option button; options created in a row form one group
+  Button,        // push button
+  Slider,        // horizontal slider with range
+  Combo,         // combo box with editable field and drop-down list
+  List,          // list view in details mode; columns added with AddListColumn
   CheckBox,
-  TextField,      // single-line text entry
-  DigitsField,    // single-line text entry that takes only the digits 0-9 when typed
+  TextField,    // single-line text entry
+  DigitsField,  // single-line text entry that takes only the digits 0-9 when typed
 };
 
 enum WindowFlags : unsigned {
@@ -104,8 +106,8 @@ class Toolkit {
   Toolkit& operator=(const Toolkit&) = delete;
 
   // Windows. Inner size counts the menu bar; control coordinates are measured below it.
-  bool OpenWindow(WindowId window, const std::string& title, int innerWidth, int innerHeight,
-                  unsigned flags, WindowId ownerWindow = WindowId{-1});
+  bool OpenWindow(WindowId window, const std::string& title, int innerWidth, int innerHeight, unsigned flags,
+                  WindowId ownerWindow = WindowId{-1});
   void CloseWindow(WindowId window);
   bool IsWindowOpen(WindowId window) const;
   // Inner-size bounds; a maximum of -1 sets no limit.
@@ -121,7 +123,7 @@ class Toolkit {
   void CloseSubMenu();
   void MenuItem(ItemId item, const std::string& label);  // "\t" separates a shortcut text
   void MenuSeparator();
-  void CreatePopupMenu(MenuId menu);                     // items then go into this popup
+  void CreatePopupMenu(MenuId menu);  // items then go into this popup
   void SetMenuItemEnabled(MenuId menu, ItemId item, bool enabled);
   bool IsMenuItemEnabled(MenuId menu, ItemId item) const;
   // A check mark beside the item, shown from the first call on. The program keeps it: the
@@ -142,7 +144,7 @@ class Toolkit {
   void AddListColumn(ControlId id, const std::string& title, int width);
   void SetEnabled(ControlId id, bool enabled);
   bool IsEnabled(ControlId id) const;
-  std::string Text(ControlId id) const;                 // label, caption, field text
+  std::string Text(ControlId id) const;  // label, caption, field text
   void SetText(ControlId id, const std::string& text);
   // Spin value, slider position (clamped to its range), option 1/0, check box 1/0,
   // combo box selected item, list selected row; -1 for none.
@@ -151,7 +153,7 @@ class Toolkit {
   void Move(ControlId id, int x, int y, int width, int height);  // -1 keeps that value
   void Geometry(ControlId id, int& x, int& y, int& width, int& height) const;
   void SetFocus(ControlId id);
-  ControlId FocusedControl(WindowId window) const;     // -1 when no control of it has the focus
+  ControlId FocusedControl(WindowId window) const;  // -1 when no control of it has the focus
 
   // Items of a combo box or rows of a list. A list row is one text whose columns are
   // separated by "\n"; parts beyond the columns are dropped. index -1 appends.
@@ -171,7 +173,7 @@ class Toolkit {
   // and keeps order with everything else queued.
   // Everything else here is for the main thread only.
   Event WaitEvent();
-  bool PollEvent(Event& event);                   // processes pending toolkit work, never blocks
+  bool PollEvent(Event& event);  // processes pending toolkit work, never blocks
   void PostEvent(const Event& event);
   // Each time `fd` becomes readable, reads all that waits there and posts `event`: a signal
   // handler writes to a pipe, and the main loop sees an ordinary event.

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/toolkit_qt.h"
 #include "platform/qt_text.h"
+#include "platform/toolkit_qt.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm {
@@ -17,14 +17,13 @@ struct Toolkit::Impl : qtk::State {};
 Toolkit::Toolkit() : impl_(std::make_unique<Impl>()) {}
 Toolkit::~Toolkit() = default;
 
-bool Toolkit::OpenWindow(WindowId window, const std::string& title, int innerWidth, int innerHeight,
-                         unsigned flags, WindowId ownerWindow) {
+bool Toolkit::OpenWindow(WindowId window, const std::string& title, int innerWidth, int innerHeight, unsigned flags,
+                         WindowId ownerWindow) {
   return impl_->OpenWindow(Number(window), title, innerWidth, innerHeight, flags, Number(ownerWindow));
 }
 void Toolkit::CloseWindow(WindowId window) { impl_->CloseWindow(Number(window)); }
 bool Toolkit::IsWindowOpen(WindowId window) const { return impl_->Window(Number(window)) != nullptr; }
-void Toolkit::SetWindowSizeBounds(WindowId window, int minWidth, int minHeight, int maxWidth,
-                                  int maxHeight) {
+void Toolkit::SetWindowSizeBounds(WindowId window, int minWidth, int minHeight, int maxWidth, int maxHeight) {
   impl_->SetWindowSizeBounds(Number(window), minWidth, minHeight, maxWidth, maxHeight);
 }
 int Toolkit::WindowWidth(WindowId window) const {
@@ -62,10 +61,12 @@ bool Toolkit::IsMenuItemChecked(MenuId menu, ItemId item) const {
   return action != nullptr && action->isChecked();
 }
 void Toolkit::ShowPopupMenu(MenuId menu, WindowId window) { impl_->ShowPopupMenu(Number(menu), Number(window)); }
-void Toolkit::AddShortcut(WindowId window, Key key, ItemId item) { impl_->AddShortcut(Number(window), key, Number(item)); }
+void Toolkit::AddShortcut(WindowId window, Key key, ItemId item) {
+  impl_->AddShortcut(Number(window), key, Number(item));
+}
 
-void Toolkit::AddControl(WindowId window, ControlId id, ControlKind kind, int x, int y, int width,
-                         int height, const std::string& text, int minimum, int maximum) {
+void Toolkit::AddControl(WindowId window, ControlId id, ControlKind kind, int x, int y, int width, int height,
+                         const std::string& text, int minimum, int maximum) {
   impl_->AddControl(Number(window), Number(id), kind, x, y, width, height, text, minimum, maximum);
 }
 void Toolkit::AddListColumn(ControlId id, const std::string& title, int width) {

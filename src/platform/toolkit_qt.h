@@ -18,7 +18,7 @@ enum class MenuId : int32_t;
 enum class ItemId : int32_t;
 
 struct ToolkitAccess {
-  static QWidget* Window(Toolkit& toolkit, WindowId window);    // the top-level widget
+  static QWidget* Window(Toolkit& toolkit, WindowId window);  // the top-level widget
   static QWidget* Control(Toolkit& toolkit, ControlId id);
   static QAction* MenuAction(Toolkit& toolkit, MenuId menu, ItemId item);
   static QMenu* PopupMenu(Toolkit& toolkit, MenuId menu);

@@ -84,7 +84,7 @@ void State::SetState(int id, int state) {
   if (control == nullptr) return;
   QWidget* widget = control->widget;
   const QSignalBlocker blocker(widget);
-  if (auto* spin = qobject_cast<QSpinBox*>(widget)) spin->setValue(state);  // clamps
+  if (auto* spin = qobject_cast<QSpinBox*>(widget)) spin->setValue(state);          // clamps
   else if (auto* slider = qobject_cast<QSlider*>(widget)) slider->setValue(state);  // clamps
   else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     const bool valid = state >= 0 && state < combo->count();

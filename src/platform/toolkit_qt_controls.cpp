@@ -71,8 +71,8 @@ void MatchGroupFont(QAbstractButton& option) {
 
 }  // namespace
 
-void State::AddControl(int window, int id, ControlKind kind, int x, int y, int width,
-                       int height, const std::string& text, int minimum, int maximum) {
+void State::AddControl(int window, int id, ControlKind kind, int x, int y, int width, int height,
+                       const std::string& text, int minimum, int maximum) {
   WindowWidget* owner = Window(window);
   if (owner == nullptr) return;
   if (const ControlRecord* old = Control(id)) delete old->widget.data();
@@ -89,27 +89,24 @@ void State::AddControl(int window, int id, ControlKind kind, int x, int y, int w
   lastCreatedKind_ = kind;
 }
 
-QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* parent,
-                             const std::string& text, int minimum, int maximum) {
+QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* parent, const std::string& text,
+                             int minimum, int maximum) {
   const QString label = ToQt(text);
   switch (kind) {
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
       auto* widget = new QLabel(Shown(text), parent);
       widget->setTextFormat(Qt::PlainText);
-      widget->setAlignment((kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
-                           Qt::AlignVCenter);
+      widget->setAlignment((kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
       return widget;
     }
     case ControlKind::Spin: {
       auto* widget = new ReadOnlySpin(parent);
       widget->setRange(minimum, maximum);
-      QObject::connect(widget, &QSpinBox::valueChanged, widget,
-                       [this, id] { PushControl(id, Change); });
+      QObject::connect(widget, &QSpinBox::valueChanged, widget, [this, id] { PushControl(id, Change); });
       return widget;
     }
-    case ControlKind::Option:
-      return CreateOption(window, id, parent, text);
+    case ControlKind::Option: return CreateOption(window, id, parent, text);
     case ControlKind::Button: {
       auto* widget = new QPushButton(label, parent);
       widget->setAutoDefault(false);
@@ -122,10 +119,8 @@ QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* pare
       QObject::connect(widget, &QSlider::valueChanged, widget, [this, id] { PushControl(id, Change); });
       return widget;
     }
-    case ControlKind::Combo:
-      return CreateCombo(id, parent);
-    case ControlKind::List:
-      return CreateList(id, parent);
+    case ControlKind::Combo: return CreateCombo(id, parent);
+    case ControlKind::List: return CreateList(id, parent);
     case ControlKind::CheckBox: {
       auto* widget = new QCheckBox(label, parent);
       QObject::connect(widget, &QCheckBox::clicked, widget, [this, id] { PushControl(id, Change); });
@@ -135,8 +130,7 @@ QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* pare
     case ControlKind::DigitsField: {
       auto* widget = new QLineEdit(label, parent);
       if (kind == ControlKind::DigitsField) {
-        widget->setValidator(
-            new QRegularExpressionValidator(QRegularExpression("[0-9]*"), widget));
+        widget->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), widget));
       }
       QObject::connect(widget, &QLineEdit::textEdited, widget, [this, id] { PushControl(id, Change); });
       return widget;
@@ -147,8 +141,8 @@ QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* pare
 
 QWidget* State::CreateOption(int window, int id, QWidget* parent, const std::string& text) {
   auto* widget = new QRadioButton(ToQt(text), parent);
-  const bool continuesGroup = lastCreatedWindow_ == window &&
-                              lastCreatedKind_ == ControlKind::Option && optionGroup_ != nullptr;
+  const bool continuesGroup = lastCreatedWindow_ == window && lastCreatedKind_ == ControlKind::Option &&
+                              optionGroup_ != nullptr;
   if (!continuesGroup) optionGroup_ = new QButtonGroup(parent);
   optionGroup_->addButton(widget);
   QObject::connect(widget, &QRadioButton::clicked, widget, [this, id] { PushControl(id, Change); });
@@ -196,8 +190,7 @@ QWidget* State::CreateList(int id, QWidget* parent) {
   widget->setContextMenuPolicy(Qt::CustomContextMenu);
   QObject::connect(widget, &QTreeWidget::customContextMenuRequested, widget,
                    [this, id] { PushControl(id, RightClick); });
-  QObject::connect(widget, &QTreeWidget::itemSelectionChanged, widget,
-                   [this, id] { PushControl(id, Change); });
+  QObject::connect(widget, &QTreeWidget::itemSelectionChanged, widget, [this, id] { PushControl(id, Change); });
   return widget;
 }
 
@@ -229,8 +222,7 @@ int State::FocusedControl(int window) const {
   const WindowWidget* owner = Window(window);
   if (owner == nullptr) return -1;
   // The focus may sit on a part of a control, such as the field of a combo box.
-  for (const QWidget* focus = owner->focusWidget(); focus != nullptr && focus != owner;
-       focus = focus->parentWidget()) {
+  for (const QWidget* focus = owner->focusWidget(); focus != nullptr && focus != owner; focus = focus->parentWidget()) {
     for (const auto& [id, control] : controls_) {
       if (control.window == window && control.widget == focus) return id;
     }

@@ -46,8 +46,7 @@ class KeyFilter : public QObject {
   explicit KeyFilter(State& state) : state_(state) {}
   bool eventFilter(QObject* object, QEvent* event) override {
     if (event->type() != QEvent::KeyPress || !object->isWidgetType()) return false;
-    return state_.HandleShortcutKey(static_cast<QWidget*>(object),
-                                    *static_cast<QKeyEvent*>(event));
+    return state_.HandleShortcutKey(static_cast<QWidget*>(object), *static_cast<QKeyEvent*>(event));
   }
 
  private:
@@ -61,15 +60,11 @@ void DeleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Defe
 
 State::State() : receiver_(new Receiver(*this)), keyFilter_(new KeyFilter(*this)) {
   PostedType();
-  if (QCoreApplication::instance() != nullptr) {
-    QCoreApplication::instance()->installEventFilter(keyFilter_.get());
-  }
+  if (QCoreApplication::instance() != nullptr) { QCoreApplication::instance()->installEventFilter(keyFilter_.get()); }
 }
 
 State::~State() {
-  if (QCoreApplication::instance() != nullptr) {
-    QCoreApplication::instance()->removeEventFilter(keyFilter_.get());
-  }
+  if (QCoreApplication::instance() != nullptr) { QCoreApplication::instance()->removeEventFilter(keyFilter_.get()); }
   std::vector<int> open;
   for (const auto& [number, record] : windows_) {
     if (record.owner < 0) open.push_back(number);
@@ -115,8 +110,7 @@ void State::PostWhenReadable(int fd, const Event& event) {
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this, notifier, fd, event] {
     char bytes[64];
     ssize_t n = 0;
-    while ((n = ::read(fd, bytes, sizeof bytes)) > 0) {
-    }
+    while ((n = ::read(fd, bytes, sizeof bytes)) > 0) {}
     // Closed at the other end: nothing more can come, and it must not wake the loop forever.
     if (n == 0) notifier->setEnabled(false);
     PostEvent(event);

@@ -108,14 +108,10 @@ void State::SetItemText(int id, int index, int column, const std::string& text) 
   if (control == nullptr) return;
   const QSignalBlocker blocker(control->widget);
   if (auto* combo = qobject_cast<QComboBox*>(control->widget)) {
-    if (index >= 0 && index < combo->count() && column == 0) {
-      combo->setItemText(index, ToQt(text));
-    }
+    if (index >= 0 && index < combo->count() && column == 0) { combo->setItemText(index, ToQt(text)); }
   } else if (auto* list = qobject_cast<QTreeWidget*>(control->widget)) {
     QTreeWidgetItem* item = index >= 0 ? list->topLevelItem(index) : nullptr;
-    if (item != nullptr && column >= 0 && column < list->columnCount()) {
-      item->setText(column, ToQt(text));
-    }
+    if (item != nullptr && column >= 0 && column < list->columnCount()) { item->setText(column, ToQt(text)); }
   }
 }
 

@@ -81,9 +81,7 @@ void State::ShowPopupMenu(int menu, int window) {
   popup->popup(QCursor::pos() - QPoint(1, 1));
 }
 
-void State::AddShortcut(int window, Key key, int item) {
-  shortcuts_.push_back(ShortcutRecord{window, key, item});
-}
+void State::AddShortcut(int window, Key key, int item) { shortcuts_.push_back(ShortcutRecord{window, key, item}); }
 
 namespace {
 
@@ -91,14 +89,10 @@ bool Matches(Key key, const QKeyEvent& event) {
   const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
   switch (key) {
     case Key::Return:
-      return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
-             modifiers == Qt::NoModifier;
-    case Key::Delete:
-      return event.key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
-    case Key::Insert:
-      return event.key() == Qt::Key_Insert && modifiers == Qt::NoModifier;
-    case Key::AltA:
-      return event.key() == Qt::Key_A && modifiers == Qt::AltModifier;
+      return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier;
+    case Key::Delete: return event.key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
+    case Key::Insert: return event.key() == Qt::Key_Insert && modifiers == Qt::NoModifier;
+    case Key::AltA: return event.key() == Qt::Key_A && modifiers == Qt::AltModifier;
   }
   return false;
 }
@@ -114,8 +108,7 @@ bool State::HandleShortcutKey(QWidget* target, const QKeyEvent& key) {
   for (const ShortcutRecord& shortcut : shortcuts_) {
     if (shortcut.window != window || !Matches(shortcut.key, key)) continue;
     auto record = windows_.find(window);
-    const QAction* action =
-        record == windows_.end() ? nullptr : Action(record->second.menu, shortcut.item);
+    const QAction* action = record == windows_.end() ? nullptr : Action(record->second.menu, shortcut.item);
     if (action == nullptr || action->isEnabled()) PushMenu(window, shortcut.item);
     return true;
   }

@@ -73,8 +73,8 @@ struct ControlRecord {
 };
 
 struct MenuRecord {
-  QPointer<QMenu> popup;   // null for a menu bar
-  int window = -1;         // window whose MenuEvent its items deliver
+  QPointer<QMenu> popup;  // null for a menu bar
+  int window = -1;        // window whose MenuEvent its items deliver
   std::map<int, QPointer<QAction>> items;
 };
 
@@ -87,7 +87,7 @@ struct ShortcutRecord {
 struct WindowRecord {
   QPointer<WindowWidget> widget;
   int owner = -1;
-  int menu = -1;           // number of its menu bar, -1 for none
+  int menu = -1;  // number of its menu bar, -1 for none
 };
 
 class State {
@@ -98,8 +98,8 @@ class State {
   State& operator=(const State&) = delete;
 
   // Windows and status bar (toolkit_qt_windows.cpp)
-  bool OpenWindow(int window, const std::string& title, int innerWidth, int innerHeight,
-                  unsigned flags, int ownerWindow);
+  bool OpenWindow(int window, const std::string& title, int innerWidth, int innerHeight, unsigned flags,
+                  int ownerWindow);
   void CloseWindow(int window);
   WindowWidget* Window(int window) const;
   void SetWindowSizeBounds(int window, int minWidth, int minHeight, int maxWidth, int maxHeight);
@@ -123,8 +123,8 @@ class State {
   bool HandleShortcutKey(QWidget* target, const QKeyEvent& key);
 
   // Controls (toolkit_qt_controls.cpp, toolkit_qt_control_values.cpp, toolkit_qt_items.cpp)
-  void AddControl(int window, int id, ControlKind kind, int x, int y, int width, int height,
-                  const std::string& text, int minimum, int maximum);
+  void AddControl(int window, int id, ControlKind kind, int x, int y, int width, int height, const std::string& text,
+                  int minimum, int maximum);
   ControlRecord* Control(int id);
   const ControlRecord* Control(int id) const;
   QWidget* Widget(int id) const;
@@ -151,8 +151,8 @@ class State {
   void PostWhenReadable(int fd, const Event& event);
 
  private:
-  QWidget* CreateWidget(int window, int id, ControlKind kind, QWidget* parent,
-                        const std::string& text, int minimum, int maximum);
+  QWidget* CreateWidget(int window, int id, ControlKind kind, QWidget* parent, const std::string& text, int minimum,
+                        int maximum);
   QWidget* CreateOption(int window, int id, QWidget* parent, const std::string& text);
   QWidget* CreateCombo(int id, QWidget* parent);
   QWidget* CreateList(int id, QWidget* parent);

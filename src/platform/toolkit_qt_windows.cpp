@@ -25,8 +25,7 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
 void WindowWidget::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // Only a size the user (or the window manager) gave: the program's own sizing is quiet.
-  if (state_.programResizing || !isVisible() || !event->oldSize().isValid() ||
-      event->oldSize() == event->size()) {
+  if (state_.programResizing || !isVisible() || !event->oldSize().isValid() || event->oldSize() == event->size()) {
     return;
   }
   state_.Push(MakeEvent(SizeEvent, WindowId{number_}));
@@ -52,8 +51,8 @@ QPoint CentreFor(const QWidget* owner) {
 
 }  // namespace
 
-bool State::OpenWindow(int window, const std::string& title, int innerWidth, int innerHeight,
-                       unsigned flags, int ownerWindow) {
+bool State::OpenWindow(int window, const std::string& title, int innerWidth, int innerHeight, unsigned flags,
+                       int ownerWindow) {
   if (Window(window) != nullptr) CloseWindow(window);
   WindowWidget* owner = Window(ownerWindow);
   auto* widget = new WindowWidget(*this, window, owner, FlagsFor(flags));
@@ -110,14 +109,12 @@ void State::CloseWindow(int window) {
   delete widget;
 }
 
-void State::SetWindowSizeBounds(int window, int minWidth, int minHeight, int maxWidth,
-                                int maxHeight) {
+void State::SetWindowSizeBounds(int window, int minWidth, int minHeight, int maxWidth, int maxHeight) {
   WindowWidget* widget = Window(window);
   if (widget == nullptr) return;
   programResizing = true;
   widget->setMinimumSize(std::max(minWidth, 0), std::max(minHeight, 0));
-  widget->setMaximumSize(maxWidth < 0 ? QWIDGETSIZE_MAX : maxWidth,
-                         maxHeight < 0 ? QWIDGETSIZE_MAX : maxHeight);
+  widget->setMaximumSize(maxWidth < 0 ? QWIDGETSIZE_MAX : maxWidth, maxHeight < 0 ? QWIDGETSIZE_MAX : maxHeight);
   programResizing = false;
 }
 

@@ -13,9 +13,7 @@
 namespace vm {
 namespace {
 
-bool MayWrite(const std::string& path, int mode) {
-  return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
-}
+bool MayWrite(const std::string& path, int mode) { return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0; }
 
 std::string FolderOf(const std::string& path) {
   const size_t separator = path.find_last_of('/');
@@ -50,7 +48,7 @@ bool MakeUserFolder(const std::string& folder) {
   if (folder.empty()) return false;
   // Each missing folder only for this user: configuration may say more about a user than
   // others should read.
-  for (size_t end = folder.find('/', 1); ; end = folder.find('/', end + 1)) {
+  for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
     const std::string part = folder.substr(0, end);
     if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (end == std::string::npos) break;

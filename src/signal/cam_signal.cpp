@@ -30,7 +30,8 @@ WaveImage Repeated(const WaveImage& wheel, int32_t revolutions) {
   WaveImage image(kHeaderBytes + dataBytes * static_cast<size_t>(revolutions));
   std::memcpy(image.data(), wheel.data(), kHeaderBytes);
   for (int32_t r = 0; r < revolutions; ++r)
-    std::memcpy(image.data() + kHeaderBytes + dataBytes * static_cast<size_t>(r), wheel.data() + kHeaderBytes, dataBytes);
+    std::memcpy(image.data() + kHeaderBytes + dataBytes * static_cast<size_t>(r), wheel.data() + kHeaderBytes,
+                dataBytes);
   const auto total = static_cast<uint32_t>(dataBytes * static_cast<size_t>(revolutions));
   Put32(image.data() + 4, 36u + total);
   Put32(image.data() + 40, total);

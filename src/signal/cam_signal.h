@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "signal/wheel_signal.h"
 #include "signal/wave_image.h"
+#include "signal/wheel_signal.h"
 
 namespace vm {
 

@@ -27,8 +27,7 @@ double TwiceIntegral(const LoopSound& sound, int64_t base, uint64_t x) {
 
 }  // namespace
 
-LoopResampler::LoopResampler(int32_t deviceRate)
-    : deviceRate_(std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate)) {
+LoopResampler::LoopResampler(int32_t deviceRate) : deviceRate_(std::clamp(deviceRate, kMinDeviceRate, kMaxDeviceRate)) {
   Retune(0, 1);
 }
 

@@ -51,8 +51,8 @@ class LoopResampler {
   // Rates are held to 1..kMaxPlaybackRate.
   void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved);
   // As above, but while `exactRate` is not 0 it rules: a PackExactRate fraction, held to
-  // 1..kMaxPlaybackRate frames per second and a denominator of 1..kMaxRateDenominator. With a denominator of 1 the frames are exactly
-  // those of the same whole rate.
+  // 1..kMaxPlaybackRate frames per second and a denominator of 1..kMaxRateDenominator. With a denominator of 1 the
+  // frames are exactly those of the same whole rate.
   void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, const std::atomic<uint64_t>& exactRate,
               std::span<int16_t> interleaved);
   // The position within the loop, in source frames × 2^32.
@@ -71,16 +71,16 @@ class LoopResampler {
   void Advance(uint64_t loopLength);
 
   int32_t deviceRate_;
-  int64_t numerator_ = 0;     // the rate the step below belongs to, as given
+  int64_t numerator_ = 0;  // the rate the step below belongs to, as given
   int64_t denominator_ = 1;
-  uint64_t divisor_ = 0;      // denominator × deviceRate
-  uint64_t step_ = 0;         // whole part of rate × 2^32 / deviceRate
+  uint64_t divisor_ = 0;  // denominator × deviceRate
+  uint64_t step_ = 0;     // whole part of rate × 2^32 / deviceRate
   uint64_t stepRemainder_ = 0;
-  double scale_ = 0;          // 1 / (2 × step²), step in frames
-  uint64_t carry_ = 0;        // remainders gathered so far, below divisor_
+  double scale_ = 0;    // 1 / (2 × step²), step in frames
+  uint64_t carry_ = 0;  // remainders gathered so far, below divisor_
   uint64_t position_ = 0;
   uint64_t revolutions_ = 0;
-  uint64_t endAfter_ = 0;     // 0: no end
+  uint64_t endAfter_ = 0;  // 0: no end
 };
 
 }  // namespace vm

@@ -25,8 +25,9 @@ bool RenderSegments(const LoopSound& sound, int32_t deviceRate, std::span<const 
   for (const RateSegment& segment : segments) {
     rate.store(segment.rate, std::memory_order_relaxed);
     const bool whole = segment.denominator == 1;
-    exactRate.store(whole ? 0 : PackExactRate(static_cast<uint32_t>(segment.rate), static_cast<uint32_t>(segment.denominator)),
-                    std::memory_order_relaxed);
+    exactRate.store(
+        whole ? 0 : PackExactRate(static_cast<uint32_t>(segment.rate), static_cast<uint32_t>(segment.denominator)),
+        std::memory_order_relaxed);
     for (uint64_t left = segment.frames; left > 0;) {
       const size_t frames = static_cast<size_t>(std::min<uint64_t>(left, kBufferFrames));
       const std::span<int16_t> out(buffer, 2 * frames);
@@ -53,9 +54,7 @@ bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::spa
   try {
     const LoopSound sound(*frames);
     return RenderSegments(sound, deviceRate, segments, sink);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  } catch (const std::bad_alloc&) { return false; }
 }
 
 bool RenderScheduleToWav(const std::string& path, std::span<const uint8_t> image, int32_t deviceRate,
@@ -75,9 +74,8 @@ bool RenderScheduleToWav(const std::string& path, std::span<const uint8_t> image
     return false;
   }
   bool written = true;
-  const bool rendered = RenderSchedule(image, deviceRate, segments, [&](std::span<const int16_t> samples) {
-    return written = writer.Append(samples);
-  });
+  const bool rendered = RenderSchedule(
+      image, deviceRate, segments, [&](std::span<const int16_t> samples) { return written = writer.Append(samples); });
   if (!rendered) {
     error = written ? "the wheel gives no playable sound at this rate" : "cannot write the file";
     return false;

@@ -10,8 +10,8 @@
 namespace vm {
 
 struct RateSegment {
-  int32_t rate = 0;     // frames per second of the image, as given to SetRate
-  uint64_t frames = 0;  // output frames played at that rate
+  int32_t rate = 0;         // frames per second of the image, as given to SetRate
+  uint64_t frames = 0;      // output frames played at that rate
   int32_t denominator = 1;  // above 1: the rate is rate / denominator, as given to SetExactRate
 };
 

@@ -84,9 +84,7 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
   std::unique_ptr<const LoopSound> fresh;
   try {
     fresh = std::make_unique<const LoopSound>(*frames);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  } catch (const std::bad_alloc&) { return false; }
   impl_->Locked([&] {
     fresh.swap(impl_->sound);
     impl_->playing = false;

@@ -20,14 +20,14 @@ class SoundOutput {
   // The default output device. It follows the device: reopened when lost, at rest while
   // nothing plays (see AudioDevice); `options` are for measurements and tests.
   [[nodiscard]] bool Open(const AudioDeviceOptions& options = {});
-  [[nodiscard]] bool Load(std::span<const uint8_t> image);     // false leaves the old sound as it was
+  [[nodiscard]] bool Load(std::span<const uint8_t> image);  // false leaves the old sound as it was
   bool SetRate(int32_t framesPerSecond);
   // numerator / denominator frames per second, carried exactly (no drift over any length of
   // play); it holds until the next SetRate or Load.
   bool SetExactRate(int64_t numerator, int64_t denominator);
   bool PlayLooped();
   void Stop();
-  void Unload();                                 // releases the sound: silent until a Load
+  void Unload();  // releases the sound: silent until a Load
   bool HasSound() const;
   bool IsPlaying() const;
   void Close();

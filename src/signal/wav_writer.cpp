@@ -44,8 +44,7 @@ bool WavWriter::Append(std::span<const int16_t> interleaved) {
 }
 
 bool WavWriter::Commit() {
-  return file_.Overwrite(0, Bytes(WavHeader(framesPerSecond_, static_cast<uint32_t>(dataBytes_)))) &&
-         file_.Commit();
+  return file_.Overwrite(0, Bytes(WavHeader(framesPerSecond_, static_cast<uint32_t>(dataBytes_)))) && file_.Commit();
 }
 
 void WavWriter::Abandon() { file_.Abandon(); }

@@ -48,9 +48,7 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   WaveImage image;
   try {
     image.assign(static_cast<size_t>(kHeaderBytes + dataBytes), 0);
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
+  } catch (const std::bad_alloc&) { return std::nullopt; }
   const std::vector<uint8_t> header = WavHeader(kNominalRate, static_cast<uint32_t>(dataBytes));
   std::copy(header.begin(), header.end(), image.begin());
   if (n == 0) return image;  // no frames; a count of 2^31 teeth must not take seconds to say so

@@ -33,8 +33,8 @@ bool PlayableFormat(std::span<const uint8_t> fmt) {
   if (fmt.size() < 16) return false;
   const uint8_t* at = fmt.data();
   const uint32_t rate = Get32(at + 4);
-  return Get16(at) == 1 && Get16(at + 2) == 2 && Get16(at + 12) == 4 && Get16(at + 14) == 16 &&
-         rate >= 1 && rate <= static_cast<uint32_t>(kMaxPlaybackRate);
+  return Get16(at) == 1 && Get16(at + 2) == 2 && Get16(at + 12) == 4 && Get16(at + 14) == 16 && rate >= 1 &&
+         rate <= static_cast<uint32_t>(kMaxPlaybackRate);
 }
 
 }  // namespace

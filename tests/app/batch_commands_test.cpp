@@ -1,7 +1,7 @@
 // File > Batch > Load and Save with scripted requesters and real files.
-#include "support/program_fixture.h"
-#include "support/heap_ceiling.h"
 #include "platform/atomic_file.h"
+#include "support/heap_ceiling.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
@@ -132,6 +132,7 @@ TEST_F(BatchCommandsTest, SaveOfAnEmptyTableWritesNoBytes) {
 
 TEST_F(BatchCommandsTest, SavedNamesEndInRbt) {
   AddRows({{"1", "1000", ""}});
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {"Sweep", "Sweep.rbt"}, {"Sweep.RBT", "Sweep.RBT"}, {"sweep.txt", "sweep.txt.rbt"}};
   for (const auto& [chosen, written] : cases) {
@@ -156,3 +157,5 @@ TEST_F(BatchCommandsTest, FailedSaveLeavesTheOldFile) {
 
 }  // namespace
 }  // namespace vm::test
+
+// clang-format on

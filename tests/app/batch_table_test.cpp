@@ -24,10 +24,10 @@ std::vector<std::string> Times(const std::vector<BatchRow>& rows) {
 }
 
 struct Enabling {
-  bool items;   // Edit, Del, Ins in MainMenu
-  bool start;   // BatchStartButton
-  bool loop;    // LoopCheckBox
-  bool step;    // StepButton
+  bool items;  // Edit, Del, Ins in MainMenu
+  bool start;  // BatchStartButton
+  bool loop;   // LoopCheckBox
+  bool step;   // StepButton
   bool operator==(const Enabling&) const = default;
 };
 
@@ -108,7 +108,8 @@ TEST_F(BatchTableTest, RightClickEnablesPopupItemsByRows) {
   auto* list = static_cast<QTreeWidget*>(Widget(BatchList));
   for (int rows : {0, 1}) {
     if (rows) AddRows(Numbered(1));
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 60), list->viewport()->mapToGlobal(QPoint(20, 60)));
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 60),
+                                 list->viewport()->mapToGlobal(QPoint(20, 60)));
     QApplication::sendEvent(list->viewport(), &rightClick);
     Pump();
     for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem})
@@ -122,21 +123,21 @@ TEST_F(BatchTableTest, RightClickEnablesPopupItemsByRows) {
 TEST_F(BatchEnablingTest, OverTheProgramsMoments) {
   EXPECT_EQ(Now(), (Enabling{false, false, false, false}));  // program start
   AddRows(Numbered(2));
-  EXPECT_EQ(Now(), (Enabling{true, true, true, false}));     // new rows: Step unchanged
+  EXPECT_EQ(Now(), (Enabling{true, true, true, false}));  // new rows: Step unchanged
   ClickRow(0);
-  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));      // the user selects
+  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));  // the user selects
   toolkit.SetEnabled(BatchStartButton, false);
   toolkit.SetEnabled(LoopCheckBox, false);
   Step(StepEditItem, "5", "1000");
-  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));      // a replaced row enables Start, Loop
+  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));  // a replaced row enables Start, Loop
   QTest::mouseClick(static_cast<QTreeWidget*>(Widget(BatchList))->viewport(), Qt::LeftButton, Qt::ControlModifier,
                     RowRect(0).center());
   Pump();
   EXPECT_EQ(toolkit.State(BatchList), -1);
-  EXPECT_EQ(Now(), (Enabling{true, true, true, false}));     // the user clears the selection
+  EXPECT_EQ(Now(), (Enabling{true, true, true, false}));  // the user clears the selection
   ClickRow(1);
   Choose(StepDeleteItem);
-  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));      // the program's selection: unchanged
+  EXPECT_EQ(Now(), (Enabling{true, true, true, true}));  // the program's selection: unchanged
   Choose(StepDeleteItem);
   EXPECT_EQ(Now(), (Enabling{false, false, false, false}));  // the table is empty
   Step(StepAddItem, "5", "1000");

@@ -20,6 +20,7 @@ std::string ReplaceFirst(std::string text, const std::string& from, const std::s
 }
 
 TEST(SettingsPathTest, ExeNamesTakeTheIniRuleOtherNamesGetIniAppendedBesideThemselves) {
+  // clang-format off
   const struct { const char* exe; const char* settings; } cases[] = {
       {"C:\\Tools\\wheel.exe", "C:\\Tools\\wheel.ini"},
       {"D:\\a.exe.d\\wheel.exe", "D:\\a.ini.d\\wheel.ini"},
@@ -34,6 +35,7 @@ TEST(SettingsPathTest, ExeNamesTakeTheIniRuleOtherNamesGetIniAppendedBesideThems
       {"/opt/tool.ini", "/opt/tool.ini.ini"},
       {"/opt/a.exe.ini", "/opt/a.exe.ini.ini"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(SettingsPath(c.exe), c.settings) << c.exe;
   EXPECT_EQ(ExecutableFolder("/opt/velomira/velomira"), "/opt/velomira/");
   EXPECT_EQ(ExecutableFolder("C:\\Tools\\wheel.exe"), "C:\\Tools\\");
@@ -66,6 +68,7 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
   const std::string userFile = configHome + "/velomira/velomira.ini";
   const std::string folder = dir.path();
   namespace fs = std::filesystem;
+  // clang-format off
   const struct { const char* name; std::string exe; bool user; } cases[] = {
       {"a missing folder", folder + "/missing/velomira", true},
       {"an installed program", "/usr/bin/velomira", true},
@@ -73,6 +76,7 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
       {"a dangling link", folder + "/link-beside/velomira", false},
       {"a writable folder", folder + "/plain/velomira", false},
   };
+  // clang-format on
   fs::create_directories(folder + "/dir-beside/velomira.ini");
   fs::create_directories(folder + "/link-beside");
   fs::create_symlink(folder + "/link-beside/elsewhere.ini", folder + "/link-beside/velomira.ini");
@@ -131,8 +135,9 @@ TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
 TEST_F(LifecycleTest, ConfigMenuLoadsIntoTheWindowAndSavesTheListItems) {
   StartApp();
   const std::string config = Path("wheel.cfg");
-  WriteFile(config, "[General]\r\nType = small\r\nAvailableTeeth = 35\r\nMissingTeeth = 1\r\n"
-                    "WheelAt = crankshaft\r\n[RPM]\r\na = 1500\r\nb = 2500\r\n");
+  WriteFile(config,
+            "[General]\r\nType = small\r\nAvailableTeeth = 35\r\nMissingTeeth = 1\r\n"
+            "WheelAt = crankshaft\r\n[RPM]\r\na = 1500\r\nb = 2500\r\n");
   requesters.openAnswers.push_back(config);
   Choose(ConfigLoadItem);
   EXPECT_EQ(toolkit.StatusText(NameField), "small");
@@ -170,9 +175,7 @@ TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
     EXPECT_EQ(requesters.calls[0].ownerWindow, WindowId{-1});
     EXPECT_FALSE(toolkit.IsWindowOpen(MainWindow));
     EXPECT_EQ(FileExists(settings), existing);
-    if (existing) {
-      EXPECT_EQ(ReadFile(settings), before);
-    }
+    if (existing) { EXPECT_EQ(ReadFile(settings), before); }
   }
 }
 

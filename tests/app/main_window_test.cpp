@@ -1,10 +1,10 @@
 // The main window as built and as a record shows in it.
 
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 
 #include <array>
@@ -115,6 +115,7 @@ TEST_F(MainWindowTest, MenusHaveTheirLabelsOrderAndStartingStates) {
 TEST_F(MainWindowTest, SizeBoundsKeepTheWidthAndLetTheHeightGrow) {
   StartApp();
   QWidget* window = ToolkitAccess::Window(toolkit, MainWindow);
+  // clang-format off
   const struct { int w, h, wantW, wantH; } cases[] = {
       {100, 100, 300, 230}, {900, 230, 530, 230}, {400, 2000, 400, 2000}, {530, 230, 530, 230}};
   for (const auto& c : cases) {
@@ -134,15 +135,16 @@ TEST(SliderFromPresets, FirstPresetTruncatesTwiceInWrappingArithmetic) {
       {{20000}, 10000},     // the slider then holds it to 7500
       {{19173962}, -9586980},  // p0 × 112 passes 2^31 and wraps
   };
+  // clang-format on
   for (const auto& c : cases) {
-    EXPECT_EQ(SliderPositionForPresets(c.presets), c.position)
-        << (c.presets.empty() ? -1 : c.presets.front());
+    EXPECT_EQ(SliderPositionForPresets(c.presets), c.position) << (c.presets.empty() ? -1 : c.presets.front());
   }
 }
 
 TEST_F(MainWindowTest, SettingsOutsideTheControlsShowAsBoundsAndStayInTheRecord) {
-  WriteSettings("[General]\r\nType = odd\r\nAvailableTeeth = 5\r\nMissingTeeth = 9\r\n"
-                "WheelAt = crankshaft\r\n\r\n[RPM]\r\n1 = 1002\r\n2 = -40\r\n");
+  WriteSettings(
+      "[General]\r\nType = odd\r\nAvailableTeeth = 5\r\nMissingTeeth = 9\r\n"
+      "WheelAt = crankshaft\r\n\r\n[RPM]\r\n1 = 1002\r\n2 = -40\r\n");
   StartApp();
   EXPECT_EQ(toolkit.State(TeethSpin), 10);
   EXPECT_EQ(toolkit.State(MissingSpin), 4);

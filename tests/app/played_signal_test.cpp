@@ -31,9 +31,9 @@ class DiskDriver {
 };
 
 struct Wheel {
-  int teeth = 0;         // pulses between two gaps
-  double period = 0;     // device frames from one rising edge to the next, on the teeth
-  double gapRatio = 0;   // the interval across the gap over `period`
+  int teeth = 0;        // pulses between two gaps
+  double period = 0;    // device frames from one rising edge to the next, on the teeth
+  double gapRatio = 0;  // the interval across the gap over `period`
 };
 
 // Where `channel` (0 left, 1 right) rises through `level`, in device frames.
@@ -112,7 +112,7 @@ TEST_F(PlayedSignalTest, StartPlaysTheDefaultWheelAt11200FramesPerSecond) {
   const Wheel wheel = Listen();
   EXPECT_EQ(wheel.teeth, 46);
   EXPECT_NEAR(wheel.period, ToothPeriod(28, 11200), 0.05);  // 120 device frames
-  EXPECT_NEAR(wheel.gapRatio, 3.0, 0.01);                    // two missing teeth
+  EXPECT_NEAR(wheel.gapRatio, 3.0, 0.01);                   // two missing teeth
 }
 
 TEST_F(PlayedSignalTest, APickedPresetChangesOnlyTheRate) {
@@ -127,8 +127,8 @@ TEST_F(PlayedSignalTest, AWheelChangeReachesTheSignalAtTheNextStartOnly) {
   Click(StartStopButton);
   Click(StartStopButton);
   Widget(TeethSpin)->setFocus();
-  Key(TeethSpin, Qt::Key_Up);       // 47 present
-  Key(MissingSpin, Qt::Key_Down);   // 1 missing
+  Key(TeethSpin, Qt::Key_Up);      // 47 present
+  Key(MissingSpin, Qt::Key_Down);  // 1 missing
   // A slider event, as a batch run sends, finds the old sound loaded and plays it.
   Post(UserEvent(ControlEvent, MainWindow, RpmSlider));
   Wheel wheel = Listen();
@@ -159,7 +159,7 @@ TEST_F(PlayedSignalTest, ExactWheelSpeedTurnsThePlayingWheelAtTheShownRpmAtOnce)
   Click(SetButton);  // and a typed RPM
   EXPECT_NEAR(Listen().period, 16.0, 0.05);
   Click(StartStopButton);
-  app->config().WheelAt = Camshaft;  // not heard: the loaded wheel's own rate is what counts
+  app->config().WheelAt = Camshaft;                      // not heard: the loaded wheel's own rate is what counts
   Post(UserEvent(ControlEvent, MainWindow, RpmSlider));  // as a batch runner moves the slider
   EXPECT_NEAR(Listen().period, 16.0, 0.05);
   Choose(ExactSpeedItem);

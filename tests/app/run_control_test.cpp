@@ -12,9 +12,9 @@
 #include <set>
 
 #include "batch/runner_thread.h"
-#include "support/program_fixture.h"
-#include "support/no_new_threads.h"
 #include "platform/quit_signals.h"
+#include "support/no_new_threads.h"
+#include "support/program_fixture.h"
 
 namespace vm::test {
 namespace {
@@ -32,7 +32,10 @@ struct GatedClock final : RunnerClock {
   uint32_t NowMs() override { return now; }
   void SleepOneMs() override {
     std::unique_lock lock(mutex);
-    if (granted.wait_for(lock, std::chrono::milliseconds(1), [this] { return budget > 0; })) { --budget; ++now; }
+    if (granted.wait_for(lock, std::chrono::milliseconds(1), [this] { return budget > 0; })) {
+      --budget;
+      ++now;
+    }
   }
   // Grants `ms` more; with `onlyWhenSpent`, nothing while an earlier grant is unused.
   bool Grant(uint32_t ms, bool onlyWhenSpent = false) {
@@ -75,14 +78,18 @@ class RunControlRunner : public StartedProgram {
   // catches a hang.)
   bool RunUntil(const std::function<bool()>& done, uint32_t mostMs = 100000) {
     uint32_t passed = 0;
-    PumpUntil([&] {
-      if (done()) return true;
-      if (passed < mostMs && clock->Grant(1, true)) ++passed;
-      return passed == mostMs && clock->Grant(0, true);
-    }, 30);
+    PumpUntil(
+        [&] {
+          if (done()) return true;
+          if (passed < mostMs && clock->Grant(1, true)) ++passed;
+          return passed == mostMs && clock->Grant(0, true);
+        },
+        30);
     return done();
   }
-  bool WaitStepsDone(int n) { return RunUntil([&] { return stepsDone >= n; }); }
+  bool WaitStepsDone(int n) {
+    return RunUntil([&] { return stepsDone >= n; });
+  }
   void ExpectIdleAfterRun() {
     EXPECT_EQ(toolkit.State(BatchList), -1);
     EXPECT_FALSE(toolkit.IsEnabled(StepButton));
@@ -279,7 +286,9 @@ TEST_F(RunControlRunner, QuitSignalsEndTheProgramAsTheCloseBoxDoes) {
   AddRows({{"60000", "1000", ""}});
   Click(BatchStartButton);
   ASSERT_TRUE(RunUntil([&] { return !countdowns.empty(); }));
-  const auto closes = [&] { return std::count_if(log.begin(), log.end(), [](const Event& e) { return e.kind == CloseEvent; }); };
+  const auto closes = [&] {
+    return std::count_if(log.begin(), log.end(), [](const Event& e) { return e.kind == CloseEvent; });
+  };
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
     const auto before = closes();
     std::raise(signal);

@@ -38,11 +38,12 @@ TEST_F(SignalMenuTest, ExactWheelSpeedIsACheckMarkKeptInTheSettingsFileOnlyWhile
 struct DialogCase {
   const char* angle;  // typed over the field; null leaves it
   const char* width;
-  bool tick;          // click the check box
-  bool ok;            // "Ok" usable afterwards
+  bool tick;  // click the check box
+  bool ok;    // "Ok" usable afterwards
 };
 
 TEST_F(SignalMenuTest, CamDialogTakesDigitsAndEnablesOkOnlyWithinTheRanges) {
+  // clang-format off
   const DialogCase cases[] = {
       {nullptr, nullptr, false, false},  // nothing changed yet
       {nullptr, nullptr, true, true},   {"90", nullptr, false, true},  {"719", nullptr, false, true},
@@ -51,6 +52,7 @@ TEST_F(SignalMenuTest, CamDialogTakesDigitsAndEnablesOkOnlyWithinTheRanges) {
       {nullptr, "0", false, false},     {"90", "0", true, false},
       {"99999999999", nullptr, false, false},
   };
+  // clang-format on
   for (const DialogCase& c : cases) {
     Choose(CamSignalItem);
     ASSERT_TRUE(toolkit.IsWindowOpen(CamDialog));

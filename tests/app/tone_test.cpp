@@ -12,8 +12,8 @@ class ToneTest : public StartedProgram {
   bool MenuEnabled(ItemId item) { return toolkit.IsMenuItemEnabled(MainMenu, item); }
 };
 
-constexpr ControlId kLockedWhilePlaying[] = {TeethSpin,  MissingSpin,      CamshaftOption, CrankshaftOption,
-                                       BatchList,  BatchStartButton, LoopCheckBox,   StepButton};
+constexpr ControlId kLockedWhilePlaying[] = {TeethSpin, MissingSpin,      CamshaftOption, CrankshaftOption,
+                                             BatchList, BatchStartButton, LoopCheckBox,   StepButton};
 
 TEST_F(ToneTest, StartPlaysAndLocksTheWheelStopKeepsTheSoundLoaded) {
   Click(StartStopButton);
@@ -66,11 +66,13 @@ TEST_F(ToneTest, PickingAPresetAppliesItAtOnceAndLeavesSetAlone) {
 
 TEST_F(ToneTest, TypedRpmWaitsForSetThenIsEvenAndWithinRange) {
   Click(StartStopButton);
+  // clang-format off
   const struct { const char* typed; int position; const char* shown; } cases[] = {
       {"3001", 1500, "3000"}, {"20000", 7500, "15000"}, {"abc", 50, "100"},   {"7", 50, "100"},
       {"2000", 1000, "2000"}, {"$BB8", 1500, "3000"},   {"-400", 50, "100"},  {" 2500x", 1250, "2500"},
       {"8589936592", 1000, "2000"},  // 2^33 + 2000: the low 32 bits of the half
   };
+  // clang-format on
   for (const auto& c : cases) {
     Type(RpmCombo, c.typed);
     EXPECT_EQ(toolkit.State(RpmCombo), -1) << c.typed;

@@ -40,9 +40,9 @@ TEST(BatchFileRead, SevenLineExampleGivesThreeRows) {
 
 TEST(BatchFileRead, EveryLineEndReadsTheSame) {
   const Rows expected = {{"5000", "1000", ""}, {"2000", "3000", "4000"}};
-  for (const std::string& file : {"5000|1000\r\n2000|3000|4000\r\n"s, "5000|1000\n2000|3000|4000\n"s,
-                                  "5000|1000\r2000|3000|4000\r"s, "5000|1000\r\n2000|3000|4000"s,
-                                  "5000|1000\n\r2000|3000|4000"s, "\r\r\n\n5000|1000\r\n\r\n2000|3000|4000"s}) {
+  for (const std::string& file :
+       {"5000|1000\r\n2000|3000|4000\r\n"s, "5000|1000\n2000|3000|4000\n"s, "5000|1000\r2000|3000|4000\r"s,
+        "5000|1000\r\n2000|3000|4000"s, "5000|1000\n\r2000|3000|4000"s, "\r\r\n\n5000|1000\r\n\r\n2000|3000|4000"s}) {
     SCOPED_TRACE(file);
     EXPECT_EQ(ReadBatchRows(file), expected);
   }
@@ -59,6 +59,7 @@ TEST_P(BatchFileLine, GivesItsRows) { EXPECT_EQ(ReadBatchRows(GetParam().line), 
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BatchFileLine,
+    // clang-format off
     testing::Values(
         LineCase{"5000|1000|3000;note", {{"5000", "1000", "3000"}}},
         LineCase{";5000|1000|3000", {}},
@@ -116,3 +117,5 @@ TEST(BatchFileName, ExtensionRule) {
 
 }  // namespace
 }  // namespace vm
+
+// clang-format on

@@ -35,10 +35,14 @@ TEST(IdealRun, PassesRepeatTheTable) {
 TEST(IdealRun, StepsWithoutDurationLastOneMillisecond) {
   // Rows as the table may hold them: 0, negative in 32 bits (the two most negative ones
   // too), and not a number. The length the render tool checks before it renders is the run's.
-  const std::vector<BatchRow> rows = {{"0", "1000", "2000"}, {"3000000000", "2000", ""}, {"x", "3000", ""},
-                                      {"2147483648", "4000", ""}, {"2147483649", "5000", ""}};
+  const std::vector<BatchRow> rows = {{"0", "1000", "2000"},
+                                      {"3000000000", "2000", ""},
+                                      {"x", "3000", ""},
+                                      {"2147483648", "4000", ""},
+                                      {"2147483649", "5000", ""}};
   const IdealRun run = RunIdeally(rows, 1);
-  EXPECT_EQ(Moves(run), (std::vector<std::pair<uint64_t, int32_t>>{{0, 500}, {1, 1000}, {2, 1500}, {3, 2000}, {4, 2500}}));
+  EXPECT_EQ(Moves(run),
+            (std::vector<std::pair<uint64_t, int32_t>>{{0, 500}, {1, 1000}, {2, 1500}, {3, 2000}, {4, 2500}}));
   EXPECT_EQ(run.lengthMs, 5u);
   EXPECT_EQ(IdealRunLength(rows, 1), 5u);
 }

@@ -106,9 +106,7 @@ TEST(RunnerStep, EverythingPostedIsStampedAndOrdered) {
       EXPECT_EQ(posted[i + 1].event.kind, ControlEvent);
       EXPECT_EQ(posted[i + 1].event.control(), RpmSlider);
     }
-    if (e.kind == RunnerStatusTextEvent) {
-      EXPECT_EQ(e.field(), CountdownField);
-    }
+    if (e.kind == RunnerStatusTextEvent) { EXPECT_EQ(e.field(), CountdownField); }
   }
   EXPECT_EQ(posted.back().event.kind, EventStepDone);
   EXPECT_EQ(posted.back().event.id, 0);
@@ -131,16 +129,14 @@ TEST_P(RunnerRamp, SliderPositions) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RunnerRamp,
-    testing::Values(
-        RampCase{"Hold", 500, 3000, 0, {1500}},
-        RampCase{"SameEnds", 500, 3001, 3001, {1500}},
-        // First position truncated (1001 / 2 = 500); later ones nearest, halves to even.
-        RampCase{"OddStart", 300, 1001, 1007, {500, 502, 502, 504}},
-        RampCase{"Down", 500, 2000, 1000, {1000, 900, 800, 700, 600, 500}},
-        RampCase{"NegativeRpm", 200, -1001, -1005, {-500, -502, -502}},
-        RampCase{"ShortStepHasNoTick", 99, 1000, 2000, {500}},
-        RampCase{"ZeroDuration", 0, 1000, 2000, {500}},
-        RampCase{"NegativeDuration", -1294967296, 1000, 2000, {500}}),
+    testing::Values(RampCase{"Hold", 500, 3000, 0, {1500}}, RampCase{"SameEnds", 500, 3001, 3001, {1500}},
+                    // First position truncated (1001 / 2 = 500); later ones nearest, halves to even.
+                    RampCase{"OddStart", 300, 1001, 1007, {500, 502, 502, 504}},
+                    RampCase{"Down", 500, 2000, 1000, {1000, 900, 800, 700, 600, 500}},
+                    RampCase{"NegativeRpm", 200, -1001, -1005, {-500, -502, -502}},
+                    RampCase{"ShortStepHasNoTick", 99, 1000, 2000, {500}},
+                    RampCase{"ZeroDuration", 0, 1000, 2000, {500}},
+                    RampCase{"NegativeDuration", -1294967296, 1000, 2000, {500}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RunnerStep, ZeroAndNegativeDurationsEndAtTheFirstTest) {
@@ -211,6 +207,7 @@ TEST(RunnerStep, StopEndsWithinOnePollAndPostsNoStepDone) {
 }
 
 TEST(RunnerCountdown, Format) {
+  // clang-format off
   const std::pair<int32_t, const char*> cases[] = {
       {5000, "5.0s"}, {0, "0.0s"},     {930, "0.9s"},    {-30, "-0.0s"},   {-100, "-0.1s"},
       {60000, "60.0s"}, {1250, "1.2s"}, {2147483647, "2147483.8s"}, {-2147483647 - 1, "-2147483.8s"}};
@@ -226,3 +223,5 @@ TEST(RunnerRampArithmetic, ExtremesStayDefined) {
 
 }  // namespace
 }  // namespace vm
+
+// clang-format on

@@ -13,12 +13,14 @@ struct Case {
 };
 
 TEST(ParseInteger, ReadsEveryNotation) {
+  // clang-format off
   const Case cases[] = {
       {"1234", 1234},     {"  \t42", 42},       {"-17", -17},      {"+17", 17},
       {"$1388", 5000},    {"$ff", 255},         {"$FF", 255},      {"%101", 5},
       {"-$10", -16},      {"12abc|1000", 12},   {"3001", 3001},    {"0500", 500},
       {"%102", 2},        {"$1g", 1},           {"1 000", 1},      {"5000 ", 5000},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(ParseInteger(c.text), c.value) << c.text;
 }
 

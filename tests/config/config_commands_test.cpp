@@ -29,7 +29,8 @@ struct ScriptedRequesters : Requesters {
   }
 };
 
-void ExpectAsked(const ScriptedRequesters& r, const std::string& kind, const std::string& title, const std::string& dir) {
+void ExpectAsked(const ScriptedRequesters& r, const std::string& kind, const std::string& title,
+                 const std::string& dir) {
   ASSERT_EQ(r.asked.size(), 2u);
   for (const auto& [k, request] : r.asked) {
     EXPECT_EQ(k, kind);
@@ -41,11 +42,13 @@ void ExpectAsked(const ScriptedRequesters& r, const std::string& kind, const std
 }
 
 TEST(ConfigCommandsTest, ConfigExtensionIsAppendedUnlessPresentInAnyCase) {
+  // clang-format off
   const struct { std::string chosen, written; } cases[] = {
       {"wheel", "wheel.cfg"}, {"wheel.cfg", "wheel.cfg"}, {"wheel.CFG", "wheel.CFG"}, {"wheel.Cfg", "wheel.Cfg"},
       {"wheel.txt", "wheel.txt.cfg"}, {"wheel.cfg.bak", "wheel.cfg.bak.cfg"}, {"/d/cfg", "/d/cfg.cfg"},
       {"ab", "ab.cfg"}, {".cfg", ".cfg"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(WithConfigExtension(c.chosen), c.written) << c.chosen;
 }
 

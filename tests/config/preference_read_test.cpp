@@ -32,6 +32,7 @@ class PreferenceReadTest : public ::testing::Test {
 
 TEST_F(PreferenceReadTest, LinesReadAsTheFormatSays) {
   // file text, group selected (empty: top section), whether it is found, key, ReadString
+  // clang-format off
   const struct { std::string text, group; bool found; std::string key, expected; } cases[] = {
       {"   \r\n  \t[General]\r\nk=v\r\n", "General", true, "k", "v"},
       {"[ General ]\nk=v\n", "General", false, "k", kAbsent},
@@ -58,22 +59,23 @@ TEST_F(PreferenceReadTest, LinesReadAsTheFormatSays) {
       {std::string("[G]\nk=a\0b\n", 9), "G", true, "k", std::string("a\0b", 3)},
       {"\xEF\xBB", "", true, "\xEF\xBB", ""},  // two bytes are no byte-order mark
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     PreferenceFile& file = OpenText(c.text);
-    if (!c.group.empty()) {
-      EXPECT_EQ(file.SelectGroup(c.group), c.found);
-    }
+    if (!c.group.empty()) { EXPECT_EQ(file.SelectGroup(c.group), c.found); }
     EXPECT_EQ(file.ReadString(c.key, kAbsent), c.expected);
   }
 }
 
 TEST_F(PreferenceReadTest, ReadIntTakesTheLeadingDecimalNumberAndWraps) {
+  // clang-format off
   const struct { std::string value; int32_t expected; } cases[] = {
       {"12abc", 12}, {"+7", 7}, {"-3", -3}, {"0x10", 0}, {"1e3", 1}, {"abc", 0}, {"", 0}, {"$10", 0},
       {"- 5", 0}, {"-2147483648", INT32_MIN}, {"2147483648", INT32_MIN}, {"4294967297", 1},
       {"-2147483649", 2147483647}, {"99999999999", 1215752191}, {"99999999999999999999999", -159383553},
   };
+  // clang-format on
   for (const auto& c : cases) {
     PreferenceFile& file = OpenText("k = " + c.value + "\n");
     EXPECT_EQ(file.ReadInt("k", 99), c.expected) << c.value;
@@ -106,7 +108,7 @@ TEST_F(PreferenceReadTest, CommentsSkipOneSpaceAfterTheSemicolon) {
 TEST_F(PreferenceReadTest, Utf8FilesHandBackEightBitText) {
   OpenText("\xEF\xBB\xBF[Z\xC3\xBCndrad]\n\xC3\xA9t\xC3\xA9=\xC3\xA9\nb=\xE2\x82\xAC\n");
   EXPECT_FALSE(file_.SelectGroup("Z\xC3\xBCndrad"));
-  ASSERT_TRUE(file_.SelectGroup("z\xFCNDRAD"));  // the group's name too is converted, then compared
+  ASSERT_TRUE(file_.SelectGroup("z\xFCNDRAD"));          // the group's name too is converted, then compared
   EXPECT_EQ(file_.ReadString("\xE9T\xE9", ""), "\xE9");  // the name is converted, then compared
   EXPECT_EQ(file_.ReadString("b", ""), "?");
   ASSERT_TRUE(file_.NextKey());
@@ -114,6 +116,7 @@ TEST_F(PreferenceReadTest, Utf8FilesHandBackEightBitText) {
 }
 
 TEST(Utf8ConversionTest, ToEightBitAndBack) {
+  // clang-format off
   const struct { std::string in, out; } cases[] = {
       {"abc", "abc"}, {"\xC3\xA9", "\xE9"}, {"\xC2\x80", "\x80"}, {"\xC5\x93", "?"},  // beyond 255
       {"\xC3" "A", "?A"},         // no continuation: the next byte is read on its own
@@ -123,6 +126,7 @@ TEST(Utf8ConversionTest, ToEightBitAndBack) {
       {"\xE2\x82", ""},           // too close to the end
       {"\x80\xBF\xF8\xFF", ""},   // stray and invalid bytes dropped
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(Utf8ToLatin1(c.in), c.out) << c.in;
   EXPECT_EQ(Latin1ToUtf8("a\xE9\xFF\x80"), "a\xC3\xA9\xC3\xBF\xC2\x80");
 }

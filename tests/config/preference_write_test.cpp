@@ -15,6 +15,7 @@ namespace {
 TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
   using Edit = std::function<void(PreferenceFile&)>;
   // file before, options, edit, file after
+  // clang-format off
   const struct { std::string before; uint32_t options; Edit edit; std::string after; } cases[] = {
       {"a=1\n[G]\n", 2, [](PreferenceFile& f) { f.SelectGroup("G"); }, "a=1\n[G]\n"},  // unchanged: not written
       {"[General]\r\nType = a\r\n", 2, [](PreferenceFile& f) { f.SelectGroup("general"); f.WriteString("Name", "b"); },
@@ -34,6 +35,7 @@ TEST(PreferenceWriteTest, OpenEditCloseGivesExactBytes) {
       {"", 0, [](PreferenceFile& f) { f.SelectGroup("A\n"); f.WriteString("k\r", "1\r\n[B]\r\nx = 2"); },
        "[A ]\r\nk  = 1  [B]  x = 2\r\n"},  // line ends in what is written cannot add lines
   };
+  // clang-format on
   ScratchDir dir;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.before);
@@ -56,7 +58,7 @@ TEST(PreferenceWriteTest, CreateWritesOnlyGroupsThatGotKeysAndOnlyAtClose) {
   EXPECT_FALSE(file.SelectGroup("A"));
   EXPECT_FALSE(file.SelectGroup("B"));
   file.WriteString("x", "1");
-  EXPECT_EQ(file.KeyName(), "x");    // the cursor is on the written key
+  EXPECT_EQ(file.KeyName(), "x");      // the cursor is on the written key
   EXPECT_EQ(ReadFile(path), "old\n");  // a save that dies here loses nothing
   EXPECT_TRUE(file.Close());
   EXPECT_EQ(ReadFile(path), "[B]\r\nx = 1\r\n");

@@ -21,7 +21,8 @@ namespace {
 
 const std::string kGeneral =
     "[General]\r\nType = no name\r\nAvailableTeeth = 46\r\nMissingTeeth = 2\r\nWheelAt = camshaft\r\n";
-const std::string kDefaultFile = kGeneral +
+const std::string kDefaultFile =
+    kGeneral +
     "\r\n[RPM]\r\n1 = 1000\r\n2 = 2000\r\n3 = 3000\r\n4 = 4000\r\n5 = 5000\r\n6 = 6000\r\n7 = 7000\r\n"
     "8 = 8000\r\n9 = 9000\r\n10 = 10000\r\n";
 const std::vector<int32_t> kDefaultPresets = {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000};
@@ -60,6 +61,7 @@ TEST_F(WheelConfigFileTest, MissingOrEmptyFileGivesEveryDefault) {
 }
 
 TEST_F(WheelConfigFileTest, GeneralLinesLoadAsTheyRead) {
+  // clang-format off
   const struct { std::string line, type; int32_t teeth, at; } cases[] = {
       {"WheelAt = camshaft", "no name", 46, Camshaft},   {"WheelAt = Camshaft", "no name", 46, Crankshaft},
       {"WheelAt = \t camshaft  ", "no name", 46, Camshaft}, {"WheelAt = crankshaft", "no name", 46, Crankshaft},
@@ -68,6 +70,7 @@ TEST_F(WheelConfigFileTest, GeneralLinesLoadAsTheyRead) {
       {"availableteeth = 60", "no name", 60, Camshaft},  {"AvailableTeeth = -5", "no name", -5, Camshaft},
       {"Type =", "", 46, Camshaft},                      {"Type = a = b ; [c]", "a = b ; [c]", 46, Camshaft},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const WheelConfig loaded = LoadText("[General]\n" + c.line + "\n");
     EXPECT_EQ(Fields(loaded), std::make_tuple(c.type, c.teeth, 2, c.at, kDefaultPresets)) << c.line;
@@ -75,11 +78,13 @@ TEST_F(WheelConfigFileTest, GeneralLinesLoadAsTheyRead) {
 }
 
 TEST_F(WheelConfigFileTest, PresetsFollowTheKeysInFileOrder) {
+  // clang-format off
   const struct { std::string rpmGroup; std::vector<int32_t> presets; } cases[] = {
       {"", kDefaultPresets}, {"[RPM]\n", {}}, {"[RPM]\nb = 2500\na = 1500\n", {2500, 1500}},
       {"[RPM]\n3000\n", {0}}, {"[RPM]\n1 = 500\n1 = 700\n", {500, 500}},
       {"[rpm]\n; comment\nx = -20\n[Other]\ny = 5\n", {-20}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(LoadText("[General]\nType = t\n" + c.rpmGroup).RpmPresets, c.presets) << c.rpmGroup;
   }
@@ -129,7 +134,9 @@ TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
   const std::string old = "[General]\r\nType = precious\r\n";
   WriteFile(path_, old);
   const WheelConfig config = DefaultWheelConfig();
-  auto saveTo = [&](const std::string& name) { EXPECT_FALSE(SaveWheelConfig(dir_.Path(name), config, PresetTexts(config))) << name; };
+  auto saveTo = [&](const std::string& name) {
+    EXPECT_FALSE(SaveWheelConfig(dir_.Path(name), config, PresetTexts(config))) << name;
+  };
   auto expectUntouched = [&] {
     EXPECT_EQ(ReadFile(path_), old);
     EXPECT_EQ(dir_.Names(), std::set<std::string>{"wheel.cfg"});
@@ -157,6 +164,7 @@ TEST_F(WheelConfigFileTest, FailedSavesLeaveTheOldFileAndNoTemporary) {
 // The signal options live in a group of their own, written only for what differs from the
 // defaults, so that a record without them saves as it always did.
 TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrips) {
+  // clang-format off
   const struct { SignalOptions signal; bool presets; std::string file; } cases[] = {
       {{}, true, kDefaultFile},
       {{.exactSpeed = true}, true, kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
@@ -166,6 +174,7 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
        kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\nCam = 1\r\nCamAngle = 359\r\nCamWidth = 6\r\n"},
       {{.exactSpeed = true}, false, kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     WheelConfig config = DefaultWheelConfig();
     config.Signal = c.signal;

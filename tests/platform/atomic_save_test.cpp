@@ -73,6 +73,7 @@ TEST_F(AtomicSaveTest, LongNamesAndDanglingLinksAreSaved) {
   ASSERT_EQ(::symlink("sub/deep.cfg", dir_.Path("into.cfg").c_str()), 0);
   ASSERT_EQ(::symlink(dir_.Path("into.cfg").c_str(), dir_.Path("chain.cfg").c_str()), 0);
   const std::string longest = std::string(251, 'w') + ".cfg", long243 = std::string(239, 'w') + ".cfg";
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {longest, longest}, {long243, long243}, {"dangling.cfg", "made.cfg"}, {"chain.cfg", "sub/deep.cfg"}};
   for (const auto& [saved, written] : cases) {
@@ -153,3 +154,5 @@ TEST_F(AtomicSaveTest, AtomicWriteReplacesWholeFiles) {
 
 }  // namespace
 }  // namespace vm::test
+
+// clang-format on

@@ -27,7 +27,7 @@ constexpr ControlId operator""_c(unsigned long long n) { return ControlId{static
 constexpr ItemId operator""_i(unsigned long long n) { return ItemId{static_cast<int32_t>(n)}; }
 constexpr FieldId operator""_f(unsigned long long n) { return FieldId{static_cast<int32_t>(n)}; }
 
-constexpr MenuId kPopupMenu{1};             // a popup menu, numbered by the program
+constexpr MenuId kPopupMenu{1};            // a popup menu, numbered by the program
 constexpr EventKind kProgramEvent{65536};  // an event kind of the program's own
 
 class ToolkitTest : public testing::Test {
@@ -262,6 +262,7 @@ TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
 }
 
 TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {
+  // clang-format off
   const struct { const char* filter; int index; const char* list; const char* selected; } cases[] = {
       {"Config (*.cfg)|*.cfg", 0, "Config (*.cfg)", "Config (*.cfg)"},
       {"Batch|*.rbt|All files|*.*", 1, "Batch (*.rbt);;All files (*.*)", "All files (*.*)"},
@@ -269,6 +270,7 @@ TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {
       {"Odd|", 3, "Odd ()", ""},
       {"", 0, "", ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string selected;
     EXPECT_EQ(QtFilterList(c.filter, c.index, &selected), c.list) << c.filter;

@@ -19,7 +19,7 @@ namespace vm {
 namespace {
 
 constexpr double kTau = 1.0 / (2.0 * std::numbers::pi * 5.0);  // the 5 Hz high-pass
-constexpr double kThreshold = 3200.0;                           // ±10 % of full scale
+constexpr double kThreshold = 3200.0;                          // ±10 % of full scale
 constexpr int kSettleCycles = 2;
 constexpr int kCycles = 4;
 

@@ -41,7 +41,8 @@ std::vector<double> RisingEdges(const WheelSignal& wheel, int32_t rpm, double se
   const bool rendered = RenderSchedule(*image, kDeviceRate, {&segment, 1}, [&](std::span<const int16_t> samples) {
     for (size_t i = 0; i < samples.size(); i += 2, ++frame) {
       const double level = samples[i];
-      if (frame > 0 && previous < 0 && level >= 0) edges.push_back(static_cast<double>(frame - 1) - previous / (level - previous));
+      if (frame > 0 && previous < 0 && level >= 0)
+        edges.push_back(static_cast<double>(frame - 1) - previous / (level - previous));
       previous = level;
     }
     return true;
@@ -64,6 +65,7 @@ std::vector<double> RevolutionStarts(const std::vector<double>& edges) {
 }
 
 TEST(ExactSpeed, TheWheelTurnsAtTheShownRpmWithinOnePpmOverTenSeconds) {
+  // clang-format off
   const struct { int32_t teeth, missing, at; } wheels[] = {
       {10, 1, Crankshaft}, {35, 1, Crankshaft}, {58, 2, Crankshaft}, {67, 2, Crankshaft},
       {46, 2, Camshaft},   {10, 1, Camshaft}};
@@ -93,6 +95,7 @@ TEST(ExactSpeed, RateIsRpmTimesRevolutionFramesOverSixtyOrOneHundredTwenty) {
       {Wheel(10, 1, Camshaft), 15000, 170500, 1},          // 1364 frames
       {Wheel(58, 2, Crankshaft, {.cam = true}), 1000, 10000, 1},  // two revolutions in the image, same speed
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto rate = ExactPlaybackRate(c.wheel, c.rpm);
     ASSERT_TRUE(rate) << c.wheel.AvailableTeeth;
@@ -121,12 +124,14 @@ uint64_t Fnv1a(uint64_t hash, std::span<const int16_t> samples) {
 // Fingerprints of a quarter second at 48000 Hz, taken from the renders made before the
 // signal options existed: with them off, every sample is what it was.
 TEST(ExactSpeed, OffRendersAreTheSamplesTheyWereBefore) {
+  // clang-format off
   const struct { int32_t teeth, missing, at, rpm; uint64_t fnv; } cases[] = {
       {10, 1, Camshaft, 100, 0x958796c6109ee85d},    {10, 1, Camshaft, 15000, 0x66ad1431f83af793},
       {10, 1, Crankshaft, 1000, 0xba7a50acd5048255}, {35, 1, Crankshaft, 6000, 0x91a932127d50fb9d},
       {46, 2, Camshaft, 1000, 0xb87561ec396f0b43},   {58, 2, Crankshaft, 100, 0xf12ca5726ab05b23},
       {58, 2, Crankshaft, 15000, 0xc8bb04f94cc5eeb5}, {67, 2, Crankshaft, 6000, 0x7082f1b42cfddbcb},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const WheelSignal wheel = Wheel(c.teeth, c.missing, c.at);
     const RateSegment segment = Segment(wheel, c.rpm, kDeviceRate / 4);
@@ -145,6 +150,7 @@ TEST(ExactSpeed, OffRendersAreTheSamplesTheyWereBefore) {
 TEST(ExactSpeed, AFractionalRateIsCarriedExactly) {
   const WaveImage image = *BuildWaveImage(35, 1, Crankshaft);
   const LoopSound sound(*ReadWaveImage(image));
+  // clang-format off
   const struct { uint32_t numerator, denominator; int32_t deviceRate; } cases[] = {
       {432432, 60, 48000}, {20000, 3, 44100}, {8, 7, 4000}, {(1u << 22) * 3u, 3, 96000}};
   for (const auto& c : cases) {
@@ -173,3 +179,5 @@ TEST(ExactSpeed, AFractionalRateIsCarriedExactly) {
 
 }  // namespace
 }  // namespace vm
+
+// clang-format on

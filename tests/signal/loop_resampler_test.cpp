@@ -73,7 +73,8 @@ double TriangleMean(const std::vector<int16_t>& levels, double centre, double ha
 
 // What the output must be: each frame the triangle mean two output frames wide around its
 // position, positions kept exactly as whole numbers of 1/deviceRate source frames.
-std::vector<int16_t> Expected(const std::vector<int16_t>& levels, int32_t deviceRate, const std::vector<Segment>& schedule) {
+std::vector<int16_t> Expected(const std::vector<int16_t>& levels, int32_t deviceRate,
+                              const std::vector<Segment>& schedule) {
   std::vector<int16_t> out;
   int64_t position = 0;
   for (const Segment& s : schedule) {
@@ -121,16 +122,22 @@ TEST(LoopResampler, EachFrameIsATriangleMeanAroundItsPosition) {
   const std::vector<int16_t> levels = {-32000, 32000, 32000, -32000, -100, 7000, -32000};
   const auto bytes = FramesOf(levels);
   const LoopSound sound = SoundOf(bytes);
-  for (const auto& [deviceRate, rate] : {std::pair{48000, 72000}, {48000, 24000}, {48000, 1120}, {48000, 168000},
-                                         {44100, 11200}, {48000, 47999}, {8000, kMaxPlaybackRate}, {48000, 12345}}) {
+  for (const auto& [deviceRate, rate] : {std::pair{48000, 72000},
+                                         {48000, 24000},
+                                         {48000, 1120},
+                                         {48000, 168000},
+                                         {44100, 11200},
+                                         {48000, 47999},
+                                         {8000, kMaxPlaybackRate},
+                                         {48000, 12345}}) {
     SCOPED_TRACE(std::to_string(rate) + " on " + std::to_string(deviceRate));
     ExpectClose(Render(sound, deviceRate, {{rate, 3000}}), Expected(levels, deviceRate, {{rate, 3000}}));
   }
   // Worked by hand. Half a frame a step: the loop's last frame and the first one, the first
   // alone, the first two, the second alone. A frame and a half: weights 1/18, 8/18, 8/18,
   // 1/18 over the frames -2..1, then 2/9, 5/9, 2/9 over the frames 0..2.
-  EXPECT_EQ(Render(sound, 48000, {{24000, 4}}), (std::vector<int16_t>{-32000, 32000, -32000, 32000, 0, 0, 32000,
-                                                                       -32000}));
+  EXPECT_EQ(Render(sound, 48000, {{24000, 4}}),
+            (std::vector<int16_t>{-32000, 32000, -32000, 32000, 0, 0, 32000, -32000}));
   EXPECT_EQ(Render(sound, 48000, {{72000, 2}}), (std::vector<int16_t>{-26278, 26278, 17778, -17778}));
 }
 
@@ -145,8 +152,8 @@ TEST(LoopResampler, MeanSpeedIsExact) {
   // After deviceRate output frames at `rate` the position has moved by exactly `rate` source frames.
   const WaveImage image = *BuildWaveImage(35, 1, Crankshaft);  // 648 frames
   const LoopSound sound = WheelSound(image);
-  for (const auto& [deviceRate, rate] : {std::pair{48000, 11200}, {48000, 167978}, {44100, 1120}, {48000, 12347},
-                                         {96000, 168000}, {44100, 44099}}) {
+  for (const auto& [deviceRate, rate] :
+       {std::pair{48000, 11200}, {48000, 167978}, {44100, 1120}, {48000, 12347}, {96000, 168000}, {44100, 44099}}) {
     LoopResampler resampler(deviceRate);
     std::atomic<int32_t> rateNow{rate};
     std::vector<int16_t> out(2 * static_cast<size_t>(deviceRate));
@@ -164,8 +171,8 @@ TEST(LoopResampler, LevelsStayWithinLimitsAndRightIsMinusLeft) {
   const LoopSound sound = SoundOf(bytes);
   const WaveImage image = *BuildWaveImage(10, 1, Camshaft);
   const LoopSound wheel = WheelSound(image);
-  for (const int32_t rate : {1, 1120, 11200, 44100, 48000, 100000, 168000, kMaxPlaybackRate, 0, -5,
-                             kMaxPlaybackRate + 1}) {
+  for (const int32_t rate :
+       {1, 1120, 11200, 44100, 48000, 100000, 168000, kMaxPlaybackRate, 0, -5, kMaxPlaybackRate + 1}) {
     for (const LoopSound* s : {&sound, &wheel}) {
       const auto out = Render(*s, 48000, {{rate, 5000}});
       for (size_t i = 0; i < out.size(); i += 2) {
@@ -219,8 +226,9 @@ TEST(LoopResampler, EndsAfterKWholeRevolutions) {
         out.insert(out.end(), chunk.begin(), chunk.end());
       }
       EXPECT_TRUE(std::equal(endless.begin(), endless.end(), out.begin())) << c.k;
-      EXPECT_TRUE(std::all_of(out.begin() + static_cast<std::ptrdiff_t>(endless.size()), out.end(),
-                              [](int16_t level) { return level == 0; })) << c.k;
+      EXPECT_TRUE(std::all_of(out.begin() + static_cast<std::ptrdiff_t>(endless.size()), out.end(), [](int16_t level) {
+        return level == 0;
+      })) << c.k;
       EXPECT_TRUE(resampler.Ended());
       EXPECT_EQ(resampler.Revolutions(), c.k);
       resampler.Rewind();

@@ -130,7 +130,8 @@ std::string removable;  // the module of the sink RemoveDefaultSink takes away
 bool AddRemovableSink() {
   removable.clear();
   if (!RunCommand("pactl load-module module-null-sink sink_name=removable rate=44100 "
-                  "sink_properties=device.description=removable", &removable)) {
+                  "sink_properties=device.description=removable",
+                  &removable)) {
     return false;
   }
   removable.erase(removable.find_last_not_of('\n') + 1);
@@ -160,13 +161,14 @@ TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
   const std::vector<int16_t> samples = recording.Samples();
   const double first = FirstSound(samples);
   ASSERT_GE(first, 0) << "no sound within 3.5 s";
-  const double seconds =
-      std::max(std::chrono::duration<double>(recording.FrameZero() - back).count(), 0.0) + first / loss.after.rate;
+  const double seconds = std::max(std::chrono::duration<double>(recording.FrameZero() - back).count(), 0.0) +
+                         first / loss.after.rate;
   std::printf("sound back within %.0f ms\n", seconds * 1000);
   EXPECT_LT(seconds, loss.seconds);
   EXPECT_TRUE(sound.IsPlaying());
   // The last second: a stream the server moved plays resampled until the output reopens.
-  const size_t from = std::max(static_cast<size_t>(first) * 2, samples.size() - std::min<size_t>(samples.size(), 2 * loss.after.rate));
+  const size_t from = std::max(static_cast<size_t>(first) * 2,
+                               samples.size() - std::min<size_t>(samples.size(), 2 * loss.after.rate));
   const WheelSignal heard = ReadWheel({samples.data() + from, samples.size() - from}, kTeeth, kMissing);
   EXPECT_EQ(heard.overLimit, 0u);
   EXPECT_EQ(heard.notAntiphase, 0u);
@@ -176,9 +178,9 @@ TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Losses, PulseLossTest,
-    ::testing::Values(Loss{"ServerRestarts", {"out48", 48000}, {"out48", 48000}, 2.0, Nothing, RestartServer},
-                      Loss{"DefaultSinkGoes", {"removable", 44100}, {"out96", 96000}, 3.0, AddRemovableSink,
-                           RemoveDefaultSink}),
+    ::testing::Values(
+        Loss{"ServerRestarts", {"out48", 48000}, {"out48", 48000}, 2.0, Nothing, RestartServer},
+        Loss{"DefaultSinkGoes", {"removable", 44100}, {"out96", 96000}, 3.0, AddRemovableSink, RemoveDefaultSink}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

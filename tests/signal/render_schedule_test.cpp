@@ -40,9 +40,9 @@ std::vector<int16_t> Collect(std::span<const uint8_t> image, std::span<const Rat
 }
 
 TEST(WavHeader, DescribesSixteenBitStereo) {
-  const std::vector<uint8_t> expected = {'R', 'I', 'F', 'F', 0x2C, 0x01, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                         16,  0,    0,    0, 1, 0, 2, 0, 0x80, 0xBB, 0, 0, 0x00, 0xEE, 0x02, 0,
-                                         4,   0,    16,   0, 'd', 'a', 't', 'a', 0x08, 0x01, 0, 0};
+  const std::vector<uint8_t> expected = {
+      'R', 'I',  'F',  'F', 0x2C, 0x01, 0,    0,    'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,  0,    0,    0, 1, 0, 2,
+      0,   0x80, 0xBB, 0,   0,    0x00, 0xEE, 0x02, 0,   4,   0,   16,  0,   'd', 'a', 't', 'a', 0x08, 0x01, 0, 0};
   EXPECT_EQ(WavHeader(48000, 264), expected);
 }
 
@@ -111,7 +111,8 @@ TEST_F(RenderFiles, WavFileKeepsTheModeOfTheFileItReplaces) {
   std::string error;
   ASSERT_TRUE(RenderScheduleToWav(path.string(), wheel, 48000, segments, error)) << error;
   EXPECT_EQ(Read(path).size(), 44u + 400u);
-  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(FilesInDir(), 1u);
 }
 

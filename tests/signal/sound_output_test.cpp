@@ -8,8 +8,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -64,7 +64,8 @@ TEST_F(SoundOutputTest, RefusedImagesLeaveTheOldSoundPlaying) {
   WaveImage mono = wheel;
   mono[22] = 1;
   const WaveImage empty;
-  for (const WaveImage& bad : {empty, *BuildWaveImage(688, 2, Camshaft), mono, WaveImage(wheel.begin(), wheel.end() - 1)}) {
+  for (const WaveImage& bad :
+       {empty, *BuildWaveImage(688, 2, Camshaft), mono, WaveImage(wheel.begin(), wheel.end() - 1)}) {
     EXPECT_FALSE(sound.Load(bad));
     EXPECT_TRUE(sound.HasSound());
     EXPECT_TRUE(sound.IsPlaying());
@@ -149,8 +150,8 @@ TEST(SoundOutputUnopened, RefusesToLoad) {
 
 // SDL's disk driver writes the device stream to a file: what the card would be handed.
 struct DiskStream {
-  std::filesystem::path path =
-      std::filesystem::temp_directory_path() / ("velomira-disk-" + std::to_string(getpid()) + ".raw");
+  std::filesystem::path path = std::filesystem::temp_directory_path() /
+                               ("velomira-disk-" + std::to_string(getpid()) + ".raw");
   ~DiskStream() { std::filesystem::remove(path); }
   bool Open(SoundOutput& sound) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -173,7 +174,8 @@ struct DiskStream {
     std::vector<std::vector<int16_t>> parts;
     size_t silent = 256;
     for (size_t i = 0; i + 3 < raw.size(); i += 4) {
-      const int16_t left = static_cast<int16_t>(raw[i] | raw[i + 1] << 8), right = static_cast<int16_t>(raw[i + 2] | raw[i + 3] << 8);
+      const int16_t left = static_cast<int16_t>(raw[i] | raw[i + 1] << 8),
+                    right = static_cast<int16_t>(raw[i + 2] | raw[i + 3] << 8);
       if (left == 0 && right == 0) {
         ++silent;
         continue;
@@ -209,10 +211,10 @@ TEST(SoundOutputDisk, DeviceGetsTheRenderedStream) {
     ASSERT_TRUE(disk.Open(sound));
     ASSERT_TRUE(sound.Load(first));
     ASSERT_TRUE(sound.SetRate(PlaybackRate(6000)));
-    for (const auto& step : std::vector<std::function<bool()>>{
-             [&] { return sound.PlayLooped(); }, [&] { return sound.Load(second); },
-             [&] { return sound.PlayLooped(); }, [&] { return sound.PlayLooped(); },
-             [&] { return sound.Stop(), true; }, [&] { return sound.PlayLooped(); }}) {
+    for (const auto& step :
+         std::vector<std::function<bool()>>{[&] { return sound.PlayLooped(); }, [&] { return sound.Load(second); },
+                                            [&] { return sound.PlayLooped(); }, [&] { return sound.PlayLooped(); },
+                                            [&] { return sound.Stop(), true; }, [&] { return sound.PlayLooped(); }}) {
       ASSERT_TRUE(step());
       disk.Await();
     }

@@ -36,12 +36,14 @@ struct SizeCase {
 };
 
 TEST(WaveImage, TruncatingDivisionsSetTheHalfToothAndSizes) {
+  // clang-format off
   const SizeCase cases[] = {
       {46, 2, Camshaft, 14, 5420},  {46, 2, Crankshaft, 7, 2732}, {58, 2, Crankshaft, 5, 2444},
       {58, 2, Camshaft, 11, 5324},  {10, 1, Camshaft, 62, 5500},  {10, 1, Crankshaft, 31, 2772},
       {35, 1, Crankshaft, 9, 2636},  {80, 4, Crankshaft, 4, 2732}, {1, 0, Camshaft, 689, 5556},
       {60, 0, Camshaft, 11, 5324},  {0, 1, Camshaft, 689, 5556},
   };
+  // clang-format on
   for (const SizeCase& c : cases) {
     const auto image = BuildWaveImage(c.teeth, c.missing, c.wheelAt);
     ASSERT_TRUE(image) << c.teeth << "+" << c.missing;
@@ -53,8 +55,11 @@ TEST(WaveImage, TruncatingDivisionsSetTheHalfToothAndSizes) {
 }
 
 TEST(WaveImage, FramesAreTeethThenGapInAntiphase) {
-  for (const auto& [p, m, w, n] : {std::tuple<int32_t, int32_t, int32_t, int32_t>{46, 2, Camshaft, 14}, {58, 2, Crankshaft, 5}, {10, 1, Camshaft, 62},
-                                    {12, 0, Crankshaft, 28}, {3, 4, Camshaft, 98}}) {
+  for (const auto& [p, m, w, n] : {std::tuple<int32_t, int32_t, int32_t, int32_t>{46, 2, Camshaft, 14},
+                                   {58, 2, Crankshaft, 5},
+                                   {10, 1, Camshaft, 62},
+                                   {12, 0, Crankshaft, 28},
+                                   {3, 4, Camshaft, 98}}) {
     const auto image = BuildWaveImage(p, m, w);
     ASSERT_TRUE(image);
     const size_t frames = (image->size() - 44) / 4;
@@ -69,9 +74,10 @@ TEST(WaveImage, FramesAreTeethThenGapInAntiphase) {
 }
 
 TEST(WaveImage, HalfToothOfZeroGivesAnEmptyImage) {
-  for (const auto& [p, m, w] : {std::tuple<int32_t, int32_t, int32_t>{688, 2, Camshaft}, {343, 2, Crankshaft}, {std::numeric_limits<int32_t>::max(),
-                                                                                     std::numeric_limits<int32_t>::max(),
-                                                                                     Crankshaft}}) {
+  for (const auto& [p, m, w] :
+       {std::tuple<int32_t, int32_t, int32_t>{688, 2, Camshaft},
+        {343, 2, Crankshaft},
+        {std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(), Crankshaft}}) {
     const auto image = BuildWaveImage(p, m, w);
     ASSERT_TRUE(image) << p;
     EXPECT_EQ(image->size(), 44u);
@@ -84,17 +90,24 @@ TEST(WaveImage, HalfToothOfZeroGivesAnEmptyImage) {
 
 TEST(WaveImage, RefusesWheelsItCannotBuild) {
   constexpr int32_t lowest = std::numeric_limits<int32_t>::min();
-  for (const auto& [p, m, w] : {std::tuple<int32_t, int32_t, int32_t>{0, 0, Camshaft}, {-1, 2, Camshaft}, {46, -1, Camshaft}, {-5, 10, Crankshaft},
-                                 {10, -5, Camshaft}, {lowest, 1, Camshaft}, {46, 2, 0}, {46, 2, 3}, {46, 2, -1}}) {
+  for (const auto& [p, m, w] : {std::tuple<int32_t, int32_t, int32_t>{0, 0, Camshaft},
+                                {-1, 2, Camshaft},
+                                {46, -1, Camshaft},
+                                {-5, 10, Crankshaft},
+                                {10, -5, Camshaft},
+                                {lowest, 1, Camshaft},
+                                {46, 2, 0},
+                                {46, 2, 3},
+                                {46, 2, -1}}) {
     EXPECT_FALSE(BuildWaveImage(p, m, w)) << p << "+" << m << " at " << w;
   }
 }
 
 TEST(PlaybackRate, IsTheNearestIntegerToElevenPointTwoTimesRpm) {
   constexpr int32_t highest = std::numeric_limits<int32_t>::max();
-  const std::pair<int32_t, int32_t> cases[] = {{100, 1120},   {1000, 11200},        {15000, 168000},   {1, 11},
-                                               {3, 34},       {7, 78},              {0, 0},            {-1000, -11200},
-                                               {14998, 167978}, {191739611, 2147483643}, {highest, highest}};
+  const std::pair<int32_t, int32_t> cases[] = {
+      {100, 1120},     {1000, 11200},   {15000, 168000},         {1, 11},           {3, 34}, {7, 78}, {0, 0},
+      {-1000, -11200}, {14998, 167978}, {191739611, 2147483643}, {highest, highest}};
   for (const auto& [rpm, rate] : cases) EXPECT_EQ(PlaybackRate(rpm), rate) << rpm;
   EXPECT_EQ(PlaybackRate(std::numeric_limits<int32_t>::min()), std::numeric_limits<int32_t>::min());
 }

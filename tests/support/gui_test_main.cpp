@@ -5,16 +5,15 @@
 
 #include <QApplication>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 // The headless platform reports every window call it cannot carry out; that is not news.
 void QuietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
   const QByteArray text = message.toLocal8Bit();
-  if (type == QtWarningMsg && (text.startsWith("This plugin does not support") ||
-                               text.startsWith("QStandardPaths:"))) {
+  if (type == QtWarningMsg && (text.startsWith("This plugin does not support") || text.startsWith("QStandardPaths:"))) {
     return;
   }
   fprintf(stderr, "%s\n", text.constData());

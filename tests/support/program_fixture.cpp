@@ -107,7 +107,8 @@ void ProgramFixture::AddRows(const std::vector<BatchRow>& rows) {
 std::vector<BatchRow> ProgramFixture::Rows() {
   std::vector<BatchRow> rows;
   for (int i = 0; i < toolkit.ItemCount(BatchList); ++i)
-    rows.push_back({toolkit.ItemText(BatchList, i, 0), toolkit.ItemText(BatchList, i, 1), toolkit.ItemText(BatchList, i, 2)});
+    rows.push_back(
+        {toolkit.ItemText(BatchList, i, 0), toolkit.ItemText(BatchList, i, 1), toolkit.ItemText(BatchList, i, 2)});
   return rows;
 }
 

@@ -54,9 +54,9 @@ class ProgramFixture : public testing::Test {
   QWidget* Widget(ControlId id) { return ToolkitAccess::Control(toolkit, id); }
   void Click(ControlId id);
   void Key(ControlId id, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);  // to the control
-  void KeyInWindow(WindowId window, Qt::Key key);  // to whatever has the window's focus
+  void KeyInWindow(WindowId window, Qt::Key key);    // to whatever has the window's focus
   void Type(ControlId id, const std::string& text);  // replaces a field's text as the user would
-  void Choose(ItemId item);  // a main menu item, as if chosen; nothing when it is disabled
+  void Choose(ItemId item);                          // a main menu item, as if chosen; nothing when it is disabled
 
   // The batch list: rows as texts, and steps entered through the dialog.
   QRect RowRect(int row);

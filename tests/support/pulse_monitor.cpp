@@ -32,8 +32,8 @@ MonitorRecording::MonitorRecording(const std::string& sink, int32_t rate) : rate
   if (pipe(fds) != 0) return;
   const std::string device = "--device=" + sink + ".monitor";
   const std::string rateArg = "--rate=" + std::to_string(rate);
-  const char* argv[] = {"parec", "--raw", "--format=s16le", "--channels=2", rateArg.c_str(),
-                        "--latency-msec=5", device.c_str(), nullptr};
+  const char* argv[] = {"parec",        "--raw", "--format=s16le", "--channels=2", rateArg.c_str(), "--latency-msec=5",
+                        device.c_str(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);

@@ -17,10 +17,10 @@ class ScriptedRequesters : public Requesters {
   struct Call {
     Kind kind;
     std::string title;
-    std::string text;       // message boxes
-    bool icon = false;      // message boxes
+    std::string text;          // message boxes
+    bool icon = false;         // message boxes
     WindowId ownerWindow{-1};  // message boxes
-    FileRequest request;    // file requesters
+    FileRequest request;       // file requesters
   };
 
   // Answers for the next requesters, oldest first; an empty queue answers "" (cancelled).
@@ -28,8 +28,7 @@ class ScriptedRequesters : public Requesters {
   std::deque<std::string> saveAnswers;
   std::vector<Call> calls;
 
-  void MessageBox(const std::string& title, const std::string& text, bool icon,
-                  WindowId ownerWindow) override {
+  void MessageBox(const std::string& title, const std::string& text, bool icon, WindowId ownerWindow) override {
     calls.push_back(Call{Kind::MessageBox, title, text, icon, ownerWindow, {}});
   }
   std::string OpenFile(const FileRequest& request) override {

@@ -14,13 +14,13 @@ namespace vm::test {
 std::vector<double> RisingEdges(std::span<const int16_t> interleaved);
 
 struct WheelSignal {
-  size_t overLimit = 0;      // samples beyond ±32000
-  size_t notAntiphase = 0;   // frames whose right sample is not the left one's negative
-  size_t revolutions = 0;    // whole revolutions: teeth - 1 tooth intervals, then the gap
-  size_t breaks = 0;         // runs of intervals that fit neither a tooth nor the gap, and
-                             // revolutions without the right number of teeth
-  double tooth = 0;          // the tooth interval, in frames (the median interval)
-  double revolution = 0;     // the median length of a whole revolution, in frames
+  size_t overLimit = 0;     // samples beyond ±32000
+  size_t notAntiphase = 0;  // frames whose right sample is not the left one's negative
+  size_t revolutions = 0;   // whole revolutions: teeth - 1 tooth intervals, then the gap
+  size_t breaks = 0;        // runs of intervals that fit neither a tooth nor the gap, and
+                            // revolutions without the right number of teeth
+  double tooth = 0;         // the tooth interval, in frames (the median interval)
+  double revolution = 0;    // the median length of a whole revolution, in frames
 };
 
 // Reads the frames from the first rising edge to the last one; the rest is lead-in and

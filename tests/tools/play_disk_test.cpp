@@ -44,9 +44,8 @@ class PlayTest : public ::testing::Test {
                                      bool terminal = false) const {
     auto child = std::make_unique<ChildProcess>(
         VELOMIRA_PLAY, args,
-        std::map<std::string, std::string>{{"SDL_AUDIODRIVER", "disk"},
-                                           {"SDL_DISKAUDIOFILE", Path(device)},
-                                           {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
+        std::map<std::string, std::string>{
+            {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", Path(device)}, {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
         terminal);
     EXPECT_TRUE(child->Started());
     return child;
@@ -76,7 +75,7 @@ struct Wheel {
 };
 
 Args WheelArgs(const Wheel& wheel) {
-  return {"--teeth", std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
+  return {"--teeth",     std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
           wheel.position};
 }
 
@@ -386,6 +385,7 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
   Write("bad.cfg", "[General]\r\nAvailableTeeth = -1\r\n");
   fs::create_directory(Path("folder"));
+  // clang-format off
   const BadCase cases[] = {
       {{}, "velomira-play: usage: velomira-play "},
       {{"--rpm", "0"}, "velomira-play: --rpm: expected a whole number from 1 to 300000, got \"0\""},
@@ -403,6 +403,7 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
        "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
       {{"--cam", "720", "--rpm", "1000"}, "velomira-play: --cam: expected ANGLE (0 to 719)"},
   };
+  // clang-format on
   std::vector<std::unique_ptr<ChildProcess>> runs;
   for (const BadCase& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
   for (size_t i = 0; i < runs.size(); ++i) {

@@ -17,6 +17,7 @@ struct ArgsCase {
 };
 
 TEST(PlayArgs, BadArgumentsAreNamedOnOneLine) {
+  // clang-format off
   const ArgsCase cases[] = {
       {{"--rpm", "1"}, nullptr},
       {{"--control"}, nullptr},
@@ -43,6 +44,7 @@ TEST(PlayArgs, BadArgumentsAreNamedOnOneLine) {
       {{"--rpm", "1", "--teeth", "58", "--missing", "2", "--position", "cam"}, "--position:"},
       {{"--rpm", "1", "--config", "w.cfg", "--teeth", "58"}, "--config: give either"},
   };
+  // clang-format on
   for (const ArgsCase& c : cases) {
     std::string error;
     const auto parsed = ParsePlayArgs(c.args, error);
@@ -69,9 +71,8 @@ TEST(PlayArgs, ValuesReachThePlan) {
   EXPECT_EQ(plan->wheel.MissingTeeth, 2);
   EXPECT_EQ(plan->wheel.WheelAt, Camshaft);
 
-  plan = ParsePlayArgs({"--teeth", "35", "--missing", "1", "--position", "crankshaft", "--control", "--revolutions",
-                        "7"},
-                       error);
+  plan = ParsePlayArgs(
+      {"--teeth", "35", "--missing", "1", "--position", "crankshaft", "--control", "--revolutions", "7"}, error);
   ASSERT_TRUE(plan) << error;
   EXPECT_TRUE(plan->control);
   EXPECT_EQ(plan->rpm, 0);
@@ -144,6 +145,7 @@ TEST(PlayControl, LinesAndTheirAnswers) {
 }
 
 TEST(PlayStatus, FiguresAndTheBar) {
+  // clang-format off
   const std::pair<StatusFigures, const char*> cases[] = {
       {{3000, 125, 2.54, -1}, "3000 rpm  125 rev  0:02.5"},
       {{0, 0, 0, -1}, "- rpm  0 rev  0:00.0"},
@@ -151,6 +153,7 @@ TEST(PlayStatus, FiguresAndTheBar) {
       {{100, 1, 1, 0}, "100 rpm  1 rev  0:01.0  [....................]   0%"},
       {{100, 1, 1, 7.5}, "100 rpm  1 rev  0:01.0  [####################] 100%"},
   };
+  // clang-format on
   for (const auto& [figures, line] : cases) EXPECT_EQ(StatusLine(figures), line);
 }
 

@@ -12,8 +12,8 @@ struct ArgsCase {
 
 // Reads what the --out mode reads, in its order.
 bool ReadAll(const std::vector<std::string>& args, std::string& error) {
-  const auto options = Options::Parse(args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--device-rate"},
-                                      error);
+  const auto options = Options::Parse(
+      args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--device-rate"}, error);
   WheelConfig wheel;
   int64_t rpm = 0;
   double seconds = 0;
@@ -24,8 +24,8 @@ bool ReadAll(const std::vector<std::string>& args, std::string& error) {
 }
 
 TEST(RenderArgs, BadArgumentsAreNamed) {
-  const std::vector<std::string> good = {"--teeth", "46", "--missing", "2", "--position", "camshaft", "--rpm", "1000",
-                                         "--seconds", "0.5"};
+  const std::vector<std::string> good = {"--teeth",  "46",    "--missing", "2",         "--position",
+                                         "camshaft", "--rpm", "1000",      "--seconds", "0.5"};
   auto with = [&](size_t at, const std::string& value) {
     auto args = good;
     args[at] = value;
@@ -72,6 +72,7 @@ TEST(RenderArgs, BadArgumentsAreNamed) {
 
 // --exact-speed stands alone, --cam takes ANGLE[:WIDTH]; what is wrong is named.
 TEST(RenderArgs, SignalOptionsAndTheFlag) {
+  // clang-format off
   const struct { std::vector<std::string> args; SignalOptions signal; const char* named; } cases[] = {
       {{}, {}, nullptr},
       {{"--exact-speed"}, {.exactSpeed = true}, nullptr},
@@ -89,6 +90,7 @@ TEST(RenderArgs, SignalOptionsAndTheFlag) {
       {{"--exact-speed", "--exact-speed"}, {}, "--exact-speed"},
       {{"--exact-speed", "1"}, {}, "\"1\""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     std::string error;
     SignalOptions signal;
