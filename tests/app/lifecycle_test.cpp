@@ -1,11 +1,11 @@
 // Start and end: where the settings file lives, when it is read and written, and the
 // audio failure that touches nothing.
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "app/settings_path.h"
 #include "support/program_fixture.h"
+#include "support/scoped_env.h"
 
 namespace vm::test {
 namespace {
@@ -62,9 +62,7 @@ TEST_F(LifecycleTest, FirstStartShowsDefaultsAndTheEndCreatesTheSettingsFile) {
 // /usr no place does, even for root.
 TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
   const std::string configHome = dir.Path("home-config");
-  const char* saved = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedValue = saved == nullptr ? "" : saved;
-  setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+  const ScopedEnv home("XDG_CONFIG_HOME", configHome);
   const std::string userFile = configHome + "/velomira/velomira.ini";
   const std::string folder = dir.path();
   namespace fs = std::filesystem;
@@ -102,8 +100,6 @@ TEST_F(LifecycleTest, SettingsLeaveTheExecutablesPlaceOnlyWhenItTakesNoFile) {
     EXPECT_EQ(toolkit.StatusText(NameField), "installed");
     app.reset();
   }
-  setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-  if (saved == nullptr) unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(LifecycleTest, CloseBoxAndExitBothEndTheLoopAndRewriteTheSettings) {
@@ -160,14 +156,11 @@ TEST(RunProgramTest, AudioFailureShowsOnlyTheErrorAndTouchesNoSettings) {
   for (bool existing : {false, true}) {
     if (existing) WriteFile(settings, "[General]\r\nType = keep me\r\n");
     const std::string before = existing ? ReadFile(settings) : "";
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    const std::string saved = driver == nullptr ? "" : driver;
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     Toolkit toolkit;
     ScriptedRequesters requesters;
     SoundOutput sound;
     EXPECT_EQ(RunProgram(toolkit, sound, requesters, exePath), 0);
-    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     ASSERT_EQ(requesters.calls.size(), 1u);
     EXPECT_EQ(requesters.calls[0].kind, ScriptedRequesters::Kind::MessageBox);
     EXPECT_EQ(requesters.calls[0].title, "Error");

@@ -17,6 +17,12 @@ namespace {
 
 using MainWindowTest = ProgramFixture;
 
+std::array<int, 4> Geometry(Toolkit& toolkit, ControlId id) {  // x, y, width, height
+  int x, y, w, h;
+  toolkit.Geometry(id, x, y, w, h);
+  return {x, y, w, h};
+}
+
 TEST_F(MainWindowTest, DefaultWheelShowsAsAtFirstStart) {
   StartApp();
   EXPECT_EQ(ToolkitAccess::Window(toolkit, MainWindow)->windowTitle().toStdString(), "Velomira V0.17");
@@ -57,9 +63,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirPlacesCaptionsAndStartingStates) {
       {StepButton, 450, 160, 50, 20, "Step", false},
   };
   for (const auto& c : controls) {
-    int x, y, w, h;
-    toolkit.Geometry(c.id, x, y, w, h);
-    EXPECT_EQ((std::array{x, y, w, h}), (std::array{c.x, c.y, c.w, c.h})) << "control " << c.id;
+    EXPECT_EQ(Geometry(toolkit, c.id), (std::array{c.x, c.y, c.w, c.h})) << "control " << c.id;
     EXPECT_EQ(toolkit.Text(c.id), c.text) << "control " << c.id;
     EXPECT_EQ(toolkit.IsEnabled(c.id), c.enabled) << "control " << c.id;
   }
@@ -118,6 +122,7 @@ TEST_F(MainWindowTest, SizeBoundsKeepTheWidthAndLetTheHeightGrow) {
   // clang-format off
   const struct { int w, h, wantW, wantH; } cases[] = {
       {100, 100, 300, 230}, {900, 230, 530, 230}, {400, 2000, 400, 2000}, {530, 230, 530, 230}};
+  // clang-format on
   for (const auto& c : cases) {
     window->resize(c.w, c.h);
     EXPECT_EQ(toolkit.WindowWidth(MainWindow), c.wantW) << c.w << "x" << c.h;
@@ -126,6 +131,7 @@ TEST_F(MainWindowTest, SizeBoundsKeepTheWidthAndLetTheHeightGrow) {
 }
 
 TEST(SliderFromPresets, FirstPresetTruncatesTwiceInWrappingArithmetic) {
+  // clang-format off
   const struct { std::vector<int32_t> presets; int32_t position; } cases[] = {
       {{1000, 2000}, 500},
       {{1010}, 505},
@@ -186,15 +192,10 @@ TEST_F(MainWindowTest, ShortcutKeysGoToTheMenuNotToTheFocusedField) {
 TEST_F(MainWindowTest, BatchControlsFollowTheHeightOnlyOnceABatchFileWasLoaded) {
   StartApp();
   QWidget* window = ToolkitAccess::Window(toolkit, MainWindow);
-  auto geometry = [this](ControlId id) {
-    int x, y, w, h;
-    toolkit.Geometry(id, x, y, w, h);
-    return std::array{x, y, w, h};
-  };
   window->resize(530, 330);
   Pump();
-  EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 140}));
-  EXPECT_EQ(geometry(StepButton), (std::array{450, 160, 50, 20}));
+  EXPECT_EQ(Geometry(toolkit, BatchList), (std::array{310, 10, 200, 140}));
+  EXPECT_EQ(Geometry(toolkit, StepButton), (std::array{450, 160, 50, 20}));
 
   const std::string batchFile = Path("steps.rbt");
   WriteFile(batchFile, "1000|1000|2000\r\n");
@@ -203,14 +204,14 @@ TEST_F(MainWindowTest, BatchControlsFollowTheHeightOnlyOnceABatchFileWasLoaded) 
   ASSERT_TRUE(app->batch().BatchLoaded());
   window->resize(530, 331);
   Pump();
-  EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 241}));
-  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_EQ(geometry(id)[1], 261) << id;
-  EXPECT_EQ(geometry(LoopCheckBox), (std::array{390, 261, 50, 20}));
+  EXPECT_EQ(Geometry(toolkit, BatchList), (std::array{310, 10, 200, 241}));
+  for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_EQ(Geometry(toolkit, id)[1], 261) << id;
+  EXPECT_EQ(Geometry(toolkit, LoopCheckBox), (std::array{390, 261, 50, 20}));
   // Narrowing to the minimum hides the batch controls; nothing moves sideways.
   window->resize(300, 230);
   Pump();
-  EXPECT_EQ(geometry(BatchList), (std::array{310, 10, 200, 140}));
-  EXPECT_EQ(geometry(BatchStartButton), (std::array{320, 160, 50, 20}));
+  EXPECT_EQ(Geometry(toolkit, BatchList), (std::array{310, 10, 200, 140}));
+  EXPECT_EQ(Geometry(toolkit, BatchStartButton), (std::array{320, 160, 50, 20}));
   EXPECT_LT(window->width(), 310);
 }
 

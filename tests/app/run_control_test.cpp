@@ -314,12 +314,7 @@ TEST_F(RunControlRunner, StressOfRandomStartsAndStops) {
   };
   // The user's presses as the toolkit queues them, only on controls that are enabled.
   auto press = [&](ControlId id) {
-    if (!toolkit.IsEnabled(id)) return;
-    Event event;
-    event.kind = ControlEvent;
-    event.id = Number(id);
-    event.subType = Change;
-    app->Dispatch(event);
+    if (toolkit.IsEnabled(id)) app->Dispatch(UserEvent(ControlEvent, MainWindow, id));
   };
   for (int action = 0; action < 500; ++action) {
     switch (random() % 6) {

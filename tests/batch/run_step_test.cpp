@@ -182,7 +182,7 @@ TEST(RunnerStep, RepeatedLatenessGivesExtraTicksPastTheEnd) {
   run.Run();
   EXPECT_GT(run.sink.Sliders().size(), 11u);
   EXPECT_GT(run.sink.Sliders().back(), 1000);  // the ramp goes past rpm2
-  EXPECT_EQ(run.clock.now >= 1000, true);
+  EXPECT_GE(run.clock.now, 1000u);
 }
 
 TEST(RunnerStep, ClockWrapDuringAStepChangesNothing) {
@@ -211,6 +211,7 @@ TEST(RunnerCountdown, Format) {
   const std::pair<int32_t, const char*> cases[] = {
       {5000, "5.0s"}, {0, "0.0s"},     {930, "0.9s"},    {-30, "-0.0s"},   {-100, "-0.1s"},
       {60000, "60.0s"}, {1250, "1.2s"}, {2147483647, "2147483.8s"}, {-2147483647 - 1, "-2147483.8s"}};
+  // clang-format on
   for (const auto& [ms, text] : cases) EXPECT_EQ(FormatCountdown(ms), text) << ms;
 }
 
@@ -223,5 +224,3 @@ TEST(RunnerRampArithmetic, ExtremesStayDefined) {
 
 }  // namespace
 }  // namespace vm
-
-// clang-format on

@@ -69,6 +69,7 @@ TEST(ExactSpeed, TheWheelTurnsAtTheShownRpmWithinOnePpmOverTenSeconds) {
   const struct { int32_t teeth, missing, at; } wheels[] = {
       {10, 1, Crankshaft}, {35, 1, Crankshaft}, {58, 2, Crankshaft}, {67, 2, Crankshaft},
       {46, 2, Camshaft},   {10, 1, Camshaft}};
+  // clang-format on
   const bool print = std::getenv("VELOMIRA_PRINT_FIGURES") != nullptr;
   for (const auto& w : wheels) {
     // 1002 gives fractional rates (35 + 1: 54108 / 5 frames per second).
@@ -80,12 +81,15 @@ TEST(ExactSpeed, TheWheelTurnsAtTheShownRpmWithinOnePpmOverTenSeconds) {
       const double expected = (w.at == Crankshaft ? 60.0 : 120.0) / rpm * kDeviceRate;
       const double ppm = (measured / expected - 1.0) * 1e6;
       EXPECT_LT(std::abs(ppm), 1.0) << w.teeth << "+" << w.missing << " at " << rpm;
-      if (print) std::printf("%d+%d %s %5d rpm: %+.1e ppm\n", w.teeth, w.missing, w.at == Crankshaft ? "crank" : "cam", rpm, ppm);
+      if (print)
+        std::printf("%d+%d %s %5d rpm: %+.1e ppm\n", w.teeth, w.missing, w.at == Crankshaft ? "crank" : "cam", rpm,
+                    ppm);
     }
   }
 }
 
 TEST(ExactSpeed, RateIsRpmTimesRevolutionFramesOverSixtyOrOneHundredTwenty) {
+  // clang-format off
   const struct { WheelSignal wheel; int32_t rpm; int64_t numerator, denominator; } cases[] = {
       {Wheel(58, 2, Crankshaft), 1000, 10000, 1},          // 600 frames a revolution
       {Wheel(58, 2, Camshaft), 1000, 11000, 1},            // 1320 frames, half the speed
@@ -153,6 +157,7 @@ TEST(ExactSpeed, AFractionalRateIsCarriedExactly) {
   // clang-format off
   const struct { uint32_t numerator, denominator; int32_t deviceRate; } cases[] = {
       {432432, 60, 48000}, {20000, 3, 44100}, {8, 7, 4000}, {(1u << 22) * 3u, 3, 96000}};
+  // clang-format on
   for (const auto& c : cases) {
     LoopResampler resampler(c.deviceRate);
     const std::atomic<int32_t> unused{0};
@@ -164,7 +169,8 @@ TEST(ExactSpeed, AFractionalRateIsCarriedExactly) {
       resampler.Render(sound, unused, exact, std::span<int16_t>(out.data(), 2 * frames));
       left -= frames;
     }
-    EXPECT_EQ(resampler.Position(), (uint64_t{c.numerator} % sound.Frames()) << 32) << c.numerator << "/" << c.denominator;
+    EXPECT_EQ(resampler.Position(), (uint64_t{c.numerator} % sound.Frames()) << 32)
+        << c.numerator << "/" << c.denominator;
   }
   for (const int32_t whole : {1120, 11200, 168000}) {
     LoopResampler a(48000), b(48000);
@@ -179,5 +185,3 @@ TEST(ExactSpeed, AFractionalRateIsCarriedExactly) {
 
 }  // namespace
 }  // namespace vm
-
-// clang-format on

@@ -12,8 +12,8 @@
 namespace vm {
 namespace {
 
-// Frames from left levels (right = -left), with a nominal rate.
-std::vector<uint8_t> FramesOf(const std::vector<int16_t>& levels) {
+// A sound of frames from left levels (right = -left), with a nominal rate.
+LoopSound SoundOf(const std::vector<int16_t>& levels) {
   std::vector<uint8_t> bytes;
   for (const int16_t level : levels) {
     for (const int16_t sample : {level, static_cast<int16_t>(-level)}) {
@@ -21,12 +21,13 @@ std::vector<uint8_t> FramesOf(const std::vector<int16_t>& levels) {
       bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8));
     }
   }
-  return bytes;
+  return LoopSound(WaveFrames{bytes, 44100});  // the sound keeps a copy
 }
 
-LoopSound SoundOf(const std::vector<uint8_t>& bytes) { return LoopSound(WaveFrames{bytes, 44100}); }
-
 LoopSound WheelSound(const WaveImage& image) { return LoopSound(*ReadWaveImage(image)); }
+LoopSound WheelSound(int32_t teeth, int32_t missing, int32_t at) {
+  return WheelSound(*BuildWaveImage(teeth, missing, at));
+}
 
 struct Segment {
   int32_t rate;
@@ -109,8 +110,7 @@ TEST(LoopResampler, EqualRatesMeanNeighbouringFramesAcrossManyLoops) {
   // the frame itself; the first frame's neighbour is the last one of the loop.
   const std::vector<int16_t> levels = {-32000, 6, 32000, -8, 1234, 32000};
   const int16_t means[] = {0, -15997, 16003, 15996, 613, 16617};
-  const auto bytes = FramesOf(levels);
-  const LoopSound sound = SoundOf(bytes);
+  const LoopSound sound = SoundOf(levels);
   const auto out = Render(sound, 48000, {{48000, 1000}}, 7);
   for (size_t i = 0; i < 1000; ++i) {
     ASSERT_EQ(out[2 * i], means[i % levels.size()]) << i;
@@ -120,8 +120,7 @@ TEST(LoopResampler, EqualRatesMeanNeighbouringFramesAcrossManyLoops) {
 
 TEST(LoopResampler, EachFrameIsATriangleMeanAroundItsPosition) {
   const std::vector<int16_t> levels = {-32000, 32000, 32000, -32000, -100, 7000, -32000};
-  const auto bytes = FramesOf(levels);
-  const LoopSound sound = SoundOf(bytes);
+  const LoopSound sound = SoundOf(levels);
   for (const auto& [deviceRate, rate] : {std::pair{48000, 72000},
                                          {48000, 24000},
                                          {48000, 1120},
@@ -150,8 +149,7 @@ TEST(LoopResampler, RateChangeCarriesOnFromTheCurrentPosition) {
 
 TEST(LoopResampler, MeanSpeedIsExact) {
   // After deviceRate output frames at `rate` the position has moved by exactly `rate` source frames.
-  const WaveImage image = *BuildWaveImage(35, 1, Crankshaft);  // 648 frames
-  const LoopSound sound = WheelSound(image);
+  const LoopSound sound = WheelSound(35, 1, Crankshaft);  // 648 frames
   for (const auto& [deviceRate, rate] :
        {std::pair{48000, 11200}, {48000, 167978}, {44100, 1120}, {48000, 12347}, {96000, 168000}, {44100, 44099}}) {
     LoopResampler resampler(deviceRate);
@@ -166,11 +164,8 @@ TEST(LoopResampler, MeanSpeedIsExact) {
 }
 
 TEST(LoopResampler, LevelsStayWithinLimitsAndRightIsMinusLeft) {
-  const std::vector<int16_t> loud = {-32768, 32767, 32767, -32768, -32768, 0};
-  const auto bytes = FramesOf(loud);
-  const LoopSound sound = SoundOf(bytes);
-  const WaveImage image = *BuildWaveImage(10, 1, Camshaft);
-  const LoopSound wheel = WheelSound(image);
+  const LoopSound sound = SoundOf({-32768, 32767, 32767, -32768, -32768, 0});
+  const LoopSound wheel = WheelSound(10, 1, Camshaft);
   for (const int32_t rate :
        {1, 1120, 11200, 44100, 48000, 100000, 168000, kMaxPlaybackRate, 0, -5, kMaxPlaybackRate + 1}) {
     for (const LoopSound* s : {&sound, &wheel}) {
@@ -184,8 +179,7 @@ TEST(LoopResampler, LevelsStayWithinLimitsAndRightIsMinusLeft) {
 }
 
 TEST(LoopResampler, RewindStartsAgainAtTheFirstFrame) {
-  const WaveImage image = *BuildWaveImage(46, 2, Camshaft);
-  const LoopSound sound = WheelSound(image);
+  const LoopSound sound = WheelSound(46, 2, Camshaft);
   LoopResampler resampler(48000);
   std::atomic<int32_t> rate{33333};
   std::vector<int16_t> first(200), again(200), scratch(2 * 777);
@@ -200,8 +194,6 @@ TEST(LoopResampler, RewindStartsAgainAtTheFirstFrame) {
 // passes over the loop is frame ceil(K × frames × deviceRate / rate): from it on, silence,
 // whatever the buffers; a rewind counts again to the same end.
 TEST(LoopResampler, EndsAfterKWholeRevolutions) {
-  const WaveImage image = *BuildWaveImage(46, 2, Camshaft);
-  const auto tiny = FramesOf({30000, -30000, 10000});
   struct Case {
     LoopSound sound;
     int32_t deviceRate, rate;
@@ -209,9 +201,9 @@ TEST(LoopResampler, EndsAfterKWholeRevolutions) {
     size_t buffer;
   };
   const Case cases[] = {
-      {WheelSound(image), 48000, 11200, 3, 512},  // the end falls exactly on a frame
-      {WheelSound(image), 44100, 12347, 5, 1},
-      {SoundOf(tiny), 4000, kMaxPlaybackRate, 1000, 2},  // hundreds of passes a frame
+      {WheelSound(46, 2, Camshaft), 48000, 11200, 3, 512},  // the end falls exactly on a frame
+      {WheelSound(46, 2, Camshaft), 44100, 12347, 5, 1},
+      {SoundOf({30000, -30000, 10000}), 4000, kMaxPlaybackRate, 1000, 2},  // hundreds of passes a frame
   };
   for (const Case& c : cases) {
     const uint64_t played = (c.k * c.sound.Frames() * static_cast<uint64_t>(c.deviceRate) + c.rate - 1) / c.rate;
@@ -239,16 +231,14 @@ TEST(LoopResampler, EndsAfterKWholeRevolutions) {
 }
 
 TEST(LoopResampler, ShorterSoundAfterALongerOneStaysInside) {
-  const WaveImage longer = *BuildWaveImage(10, 1, Camshaft);
-  const WaveImage shorter = *BuildWaveImage(80, 4, Crankshaft);
-  const LoopSound a = WheelSound(longer);
-  const LoopSound b = WheelSound(shorter);
+  const LoopSound longer = WheelSound(10, 1, Camshaft);
+  const LoopSound shorter = WheelSound(80, 4, Crankshaft);
   LoopResampler resampler(48000);
   std::atomic<int32_t> rate{44100};
   std::vector<int16_t> out(2 * 1000);
-  resampler.Render(a, rate, out);
-  resampler.Render(b, rate, out);
-  EXPECT_LT(resampler.Position(), uint64_t{b.Frames()} << 32);
+  resampler.Render(longer, rate, out);
+  resampler.Render(shorter, rate, out);
+  EXPECT_LT(resampler.Position(), uint64_t{shorter.Frames()} << 32);
 }
 
 }  // namespace

@@ -6,28 +6,24 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <thread>
 #include <vector>
 
 #include "platform/audio_device.h"
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
+#include "support/files.h"
+#include "support/scoped_env.h"
 
 namespace vm {
 namespace {
 
-// Runs on SDL's dummy driver unless the test sets another.
+// On SDL's dummy driver, as the test main sets it unless the environment asks for another.
 class SoundOutputTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_TRUE(sound.Open());
-  }
+  void SetUp() override { ASSERT_TRUE(sound.Open()); }
 
   SoundOutput sound;
   const WaveImage wheel = *BuildWaveImage(46, 2, Camshaft);
@@ -105,7 +101,6 @@ TEST_F(SoundOutputTest, CloseReleasesEverythingAndIsSafeToRepeat) {
 // Ctrl+C, kill and logout are the program's to handle: the audio output installs no handler
 // of its own that would swallow them.
 TEST(SoundOutputSignals, OpeningTheOutputLeavesSignalHandlersAlone) {
-  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
   for (const int signal : {SIGINT, SIGTERM}) std::signal(signal, SIG_DFL);
   SoundOutput sound;
   ASSERT_TRUE(sound.Open());
@@ -119,7 +114,6 @@ TEST(SoundOutputSignals, OpeningTheOutputLeavesSignalHandlersAlone) {
 // With nothing to play for a while the device closes (no callback runs), and it opens again as
 // soon as there is something.
 TEST(AudioDeviceRest, ClosesWhenIdleAndOpensWhenActive) {
-  if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
   using namespace std::chrono_literals;
   std::atomic<int> calls{0};
   const auto count = [](void* context, int16_t* out, int frames, int32_t) {
@@ -150,15 +144,11 @@ TEST(SoundOutputUnopened, RefusesToLoad) {
 
 // SDL's disk driver writes the device stream to a file: what the card would be handed.
 struct DiskStream {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("velomira-disk-" + std::to_string(getpid()) + ".raw");
-  ~DiskStream() { std::filesystem::remove(path); }
-  bool Open(SoundOutput& sound) {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
-    const bool opened = sound.Open();
-    unsetenv("SDL_AUDIODRIVER");  // read when the device opens; later tests get the dummy again
-    return opened;
+  test::ScratchDir dir;
+  std::string path = dir.Path("disk.raw");
+  bool Open(SoundOutput& sound) {  // the driver is read when the device opens
+    const test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", path);
+    return sound.Open();
   }
   // Until some 85 ms more of the stream are written: what was set is heard whatever the load.
   void Await() const {
@@ -169,11 +159,11 @@ struct DiskStream {
   }
   // The interleaved samples heard between silences of 256 frames or more.
   std::vector<std::vector<int16_t>> Sounded() const {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = test::ReadFile(path);
+    const auto* raw = reinterpret_cast<const uint8_t*>(bytes.data());
     std::vector<std::vector<int16_t>> parts;
     size_t silent = 256;
-    for (size_t i = 0; i + 3 < raw.size(); i += 4) {
+    for (size_t i = 0; i + 3 < bytes.size(); i += 4) {
       const int16_t left = static_cast<int16_t>(raw[i] | raw[i + 1] << 8),
                     right = static_cast<int16_t>(raw[i + 2] | raw[i + 3] << 8);
       if (left == 0 && right == 0) {

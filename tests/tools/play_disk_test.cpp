@@ -5,14 +5,15 @@
 #include <signal.h>
 #include <stdlib.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <thread>
 
 #include "child_process.h"
 #include "played_stream.h"
+#include "support/files.h"
 
 namespace vm::test {
 namespace {
@@ -30,13 +31,8 @@ constexpr int kSlowdown = 1;
 
 class PlayTest : public ::testing::Test {
  protected:
-  PlayTest() : dir_((fs::temp_directory_path() / "velomira-play-XXXXXX").string()) {
-    if (::mkdtemp(dir_.data()) == nullptr) std::abort();
-  }
-  ~PlayTest() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
+  std::string Path(const std::string& name) const { return dir_.Path(name); }
+  void Write(const std::string& name, const std::string& text) const { WriteFile(Path(name), text); }
 
   // velomira-play with the device stream written to `device`; `fast` runs the disk driver
   // about ten times faster than a sound card.
@@ -64,19 +60,21 @@ class PlayTest : public ::testing::Test {
   }
 
  private:
-  std::string dir_;
+  ScratchDir dir_;
 };
 
 struct Wheel {
-  int teeth;
-  int missing;
+  int teeth, missing;
   const char* position;
   int rpm;
 };
 
-Args WheelArgs(const Wheel& wheel) {
-  return {"--teeth",     std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
-          wheel.position};
+// The wheel's options, then `more`.
+Args WheelArgs(const Wheel& wheel, const Args& more) {
+  Args args = {"--teeth",     std::to_string(wheel.teeth), "--missing", std::to_string(wheel.missing), "--position",
+               wheel.position};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
 }
 
 WaveImage ImageOf(const Wheel& wheel) {
@@ -88,35 +86,34 @@ WaveImage ImageOf(const Wheel& wheel) {
 TEST_F(PlayTest, RevolutionsPlaysExactlyKWholeRevolutionsThenSilence) {
   const Wheel wheels[] = {{35, 1, "crankshaft", 9000}, {58, 2, "crankshaft", 6000}, {46, 2, "camshaft", 12000}};
   const uint64_t counts[] = {1, 7, 1000};
+  std::vector<std::pair<Wheel, uint64_t>> cases;
   std::vector<std::unique_ptr<ChildProcess>> runs;
   for (const Wheel& wheel : wheels) {
     for (const uint64_t k : counts) {
-      Args args = WheelArgs(wheel);
-      args.insert(args.end(), {"--rpm", std::to_string(wheel.rpm), "--revolutions", std::to_string(k)});
+      cases.push_back({wheel, k});
+      const Args args = WheelArgs(wheel, {"--rpm", std::to_string(wheel.rpm), "--revolutions", std::to_string(k)});
       runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
     }
   }
-  size_t run = 0;
-  for (const Wheel& wheel : wheels) {
-    for (const uint64_t k : counts) {
-      SCOPED_TRACE(std::to_string(wheel.teeth) + "+" + std::to_string(wheel.missing) + " " + wheel.position +
-                   ", K = " + std::to_string(k));
-      ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
-      const std::vector<int16_t> left = Played(std::to_string(run++) + ".raw");
-      const WaveImage image = ImageOf(wheel);
-      const uint64_t imageFrames = ReadWaveImage(image)->FrameCount();
-      const auto rate = static_cast<uint64_t>(PlaybackRate(wheel.rpm));
-      // Output frame n stands at n × rate / deviceRate image frames: the first frame at K
-      // revolutions is the first silent one.
-      const uint64_t frames = (k * imageFrames * kDeviceRate + rate - 1) / rate;
-      const size_t start = FirstSound(left);
-      ASSERT_GT(left.size(), start + frames);
-      StreamModel model(image);
-      EXPECT_TRUE(PlayedAt(left, start, model.Left(static_cast<int32_t>(rate), frames)));
-      EXPECT_EQ(model.Revolutions(), k);
-      EXPECT_TRUE(Silent(left, start + frames));
-      EXPECT_EQ(RisingEdges(left, start, start + frames).size(), k * static_cast<uint64_t>(wheel.teeth));
-    }
+  for (size_t run = 0; run < runs.size(); ++run) {
+    const auto& [wheel, k] = cases[run];
+    SCOPED_TRACE(std::to_string(wheel.teeth) + "+" + std::to_string(wheel.missing) + " " + wheel.position +
+                 ", K = " + std::to_string(k));
+    ASSERT_EQ(runs[run]->Wait(), 0) << runs[run]->Errors();
+    const std::vector<int16_t> left = Played(std::to_string(run) + ".raw");
+    const WaveImage image = ImageOf(wheel);
+    const uint64_t imageFrames = ReadWaveImage(image)->FrameCount();
+    const auto rate = static_cast<uint64_t>(PlaybackRate(wheel.rpm));
+    // Output frame n stands at n × rate / deviceRate image frames: the first frame at K
+    // revolutions is the first silent one.
+    const uint64_t frames = (k * imageFrames * kDeviceRate + rate - 1) / rate;
+    const size_t start = FirstSound(left);
+    ASSERT_GT(left.size(), start + frames);
+    StreamModel model(image);
+    EXPECT_TRUE(PlayedAt(left, start, model.Left(static_cast<int32_t>(rate), frames)));
+    EXPECT_EQ(model.Revolutions(), k);
+    EXPECT_TRUE(Silent(left, start + frames));
+    EXPECT_EQ(RisingEdges(left, start, start + frames).size(), k * static_cast<uint64_t>(wheel.teeth));
   }
 }
 
@@ -127,8 +124,7 @@ TEST_F(PlayTest, SignalOptionsTurnTheWheelAtTheShownRpm) {
   const char* cams[] = {nullptr, "90"};
   std::vector<std::unique_ptr<ChildProcess>> runs;
   for (const char* cam : cams) {
-    Args args = WheelArgs(wheel);
-    args.insert(args.end(), {"--rpm", "6000", "--revolutions", "4", "--exact-speed"});
+    Args args = WheelArgs(wheel, {"--rpm", "6000", "--revolutions", "4", "--exact-speed"});
     if (cam != nullptr) args.insert(args.end(), {"--cam", cam});
     runs.push_back(Play(args, std::to_string(runs.size()) + ".raw", true));
   }
@@ -148,9 +144,7 @@ TEST_F(PlayTest, SignalOptionsTurnTheWheelAtTheShownRpm) {
 // on standard output when it is not a terminal.
 TEST_F(PlayTest, RpmWithSecondsPlaysTheExactRateForThatLong) {
   const Wheel wheel{58, 2, "crankshaft", 4567};
-  Args args = WheelArgs(wheel);
-  args.insert(args.end(), {"--rpm", "4567", "--seconds", "1.5"});
-  auto play = Play(args, "device.raw");
+  auto play = Play(WheelArgs(wheel, {"--rpm", "4567", "--seconds", "1.5"}), "device.raw");
   ASSERT_EQ(play->Wait(), 0) << play->Errors();
   EXPECT_EQ(play->Output(), "");
   EXPECT_EQ(play->Errors().find("velomira-play:"), std::string::npos) << play->Errors();
@@ -184,6 +178,17 @@ size_t ToothCrossing(const std::vector<int16_t>& left, size_t from, double thres
   for (size_t i = 0; i + 2 < edges.size(); ++i)
     if (beyond(i) && beyond(i + 1)) return static_cast<size_t>(edges[i]);
   return left.size();
+}
+
+// The RPM of each 100 ms slot of the three pieces between `bounds`, on the 46 + 2 camshaft wheel.
+std::vector<double> RpmPerPiece(const std::vector<int16_t>& left, const std::array<size_t, 4>& bounds,
+                                const std::array<size_t, 3>& slots) {
+  std::vector<double> rpms;
+  for (size_t piece = 0; piece < 3; ++piece) {
+    const std::vector<double> slot = RpmPerSlot(left, bounds[piece], bounds[piece + 1], slots[piece], 28);
+    rpms.insert(rpms.end(), slot.begin(), slot.end());
+  }
+  return rpms;
 }
 
 // The checks of one run on the real clock. A thread starved by a loaded machine takes its
@@ -226,16 +231,13 @@ TEST_F(PlayTest, BatchFollowsTheRenderedRunWithinOneTick) {
   Write("cycle.rbt",
         "; ramp up, past the slider's top, ramp down\r\n"
         "1000|1000|4000\r\n300|20000|\r\n800|4000|2000\r\n");
-  const size_t slots[] = {10, 3, 8};  // 100 ms each
+  const std::array<size_t, 3> slots = {10, 3, 8};  // 100 ms each
   ChildProcess render(VELOMIRA_RENDER, {"--batch", Path("cycle.rbt"), "--out", Path("ideal.wav")}, {});
   ASSERT_EQ(render.Wait(), 0) << render.Errors();
   const std::vector<int16_t> ideal = LeftChannel(ReadFileBytes(Path("ideal.wav")), 44);
   ASSERT_EQ(ideal.size(), 21 * kDeviceRate / 10);
-  const size_t idealBounds[] = {0, 10 * kDeviceRate / 10, 13 * kDeviceRate / 10, ideal.size()};
-  std::vector<double> wanted;
-  for (size_t piece = 0; piece < 3; ++piece)
-    for (const double rpm : RpmPerSlot(ideal, idealBounds[piece], idealBounds[piece + 1], slots[piece], 28))
-      wanted.push_back(rpm);
+  const std::vector<double> wanted = RpmPerPiece(ideal, {0, 10 * kDeviceRate / 10, 13 * kDeviceRate / 10, ideal.size()},
+                                                 slots);
   EXPECT_NEAR(wanted[11], 15000, 30) << "the slider's top";
   TryRealTime("batch", [&](RealTimeRun& checks) {
     auto play = Play({"--batch", Path("cycle.rbt")}, "device.raw");
@@ -249,11 +251,7 @@ TEST_F(PlayTest, BatchFollowsTheRenderedRunWithinOneTick) {
     // The disk driver's clock runs about 7 % fast; a loaded machine stretches the steps.
     const double length = static_cast<double>(end - start) / static_cast<double>(ideal.size());
     checks.Expect(length > 0.9 && length < 1.3, "the run's length against the ideal one: " + std::to_string(length));
-    const size_t playedBounds[] = {start, top, down, end};
-    std::vector<double> played;
-    for (size_t piece = 0; piece < 3; ++piece)
-      for (const double rpm : RpmPerSlot(left, playedBounds[piece], playedBounds[piece + 1], slots[piece], 28))
-        played.push_back(rpm);
+    const std::vector<double> played = RpmPerPiece(left, {start, top, down, end}, slots);
     for (size_t i = 0; i < wanted.size(); ++i) {
       const auto from = wanted.begin() + static_cast<std::ptrdiff_t>(i == 0 ? 0 : i - 1);
       const auto to = wanted.begin() + static_cast<std::ptrdiff_t>(std::min(i + 2, wanted.size()));
@@ -291,9 +289,7 @@ bool GoesOn(const StreamModel& model, const std::vector<int16_t>& left, size_t s
 // answer, then silence with the position kept, then the wheel on from there.
 TEST_F(PlayTest, ControlChangesTheRateAtTheNextBufferAndCountsRevolutions) {
   const Wheel wheel{58, 2, "crankshaft", 0};
-  Args args = WheelArgs(wheel);
-  args.push_back("--control");
-  auto play = Play(args, "device.raw");
+  auto play = Play(WheelArgs(wheel, {"--control"}), "device.raw");
   auto ask = [&](const std::string& line) {
     play->Send(line + "\n");
     return play->ReadLine();
@@ -375,18 +371,13 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
   });
 }
 
-struct BadCase {
-  Args args;
-  std::string message;  // how the one line starts
-};
-
 // Nothing reaches the device: the disk driver's file is never made.
 TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
   Write("bad.cfg", "[General]\r\nAvailableTeeth = -1\r\n");
   fs::create_directory(Path("folder"));
   // clang-format off
-  const BadCase cases[] = {
+  const struct { Args args; std::string message; /* how the one line starts */ } cases[] = {
       {{}, "velomira-play: usage: velomira-play "},
       {{"--rpm", "0"}, "velomira-play: --rpm: expected a whole number from 1 to 300000, got \"0\""},
       {{"--batch", Path("missing.rbt")}, "velomira-play: --batch: cannot read "},
@@ -405,7 +396,7 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   };
   // clang-format on
   std::vector<std::unique_ptr<ChildProcess>> runs;
-  for (const BadCase& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
+  for (const auto& c : cases) runs.push_back(Play(c.args, "device" + std::to_string(runs.size()) + ".raw"));
   for (size_t i = 0; i < runs.size(); ++i) {
     SCOPED_TRACE(cases[i].message);
     EXPECT_EQ(runs[i]->Wait(), 2);
