@@ -135,6 +135,7 @@ TEST_F(BatchCommandsTest, SavedNamesEndInRbt) {
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {"Sweep", "Sweep.rbt"}, {"Sweep.RBT", "Sweep.RBT"}, {"sweep.txt", "sweep.txt.rbt"}};
+  // clang-format on
   for (const auto& [chosen, written] : cases) {
     requesters.saveAnswers.push_back(Path(chosen));
     Choose(BatchSaveItem);
@@ -157,5 +158,3 @@ TEST_F(BatchCommandsTest, FailedSaveLeavesTheOldFile) {
 
 }  // namespace
 }  // namespace vm::test
-
-// clang-format on

@@ -29,17 +29,13 @@ TEST_F(ShownTextTest, BytesShowAsLatin1AndAreWrittenBackUnchanged) {
   Choose(NameItem);
   Click(NameOkButton);
   // A batch file's bytes, and the 8-bit text the reader makes of UTF-8 and UTF-16.
+  // clang-format off
   const std::pair<std::string, std::string> batches[] = {
       {"5000|1000|3000\xE9\r\n", "5000|1000|3000\xE9\r\n"},
-      {"\xEF\xBB\xBF"
-       "5000|1000|caf\xC3\xA9\r\n",
-       "5000|1000|caf\xE9\r\n"},
-      {std::string("\xFF\xFE"
-                   "5\0|\0"
-                   "1\0\xE9\0",
-                   10),
-       "5|1\xE9\r\n"},
+      {"\xEF\xBB\xBF" "5000|1000|caf\xC3\xA9\r\n", "5000|1000|caf\xE9\r\n"},
+      {std::string("\xFF\xFE" "5\0|\0" "1\0\xE9\0", 10), "5|1\xE9\r\n"},
   };
+  // clang-format on
   for (const auto& [bytes, saved] : batches) {
     WriteFile(Path("in.rbt"), bytes);
     requesters.openAnswers.push_back(Path("in.rbt"));

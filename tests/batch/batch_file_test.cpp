@@ -100,6 +100,7 @@ TEST(BatchFileRead, ConversionTo8BitText) {
   EXPECT_EQ(BatchFileTo8Bit("\xEF\xBB\xBF" "\xF0\x9F\x98\x80|"), "?|");
   EXPECT_EQ(BatchFileTo8Bit("\xFF\xFE" "A\0" "\xE9\0" "\xAC\x20" "=\xD8\x00\xDE" "\x00\xDC" "7"s), "A\xE9???");
 }
+// clang-format on
 
 TEST(BatchFileRoundTrip, RowsAboveZeroComeBackAndZeroDurationsAreLost) {
   const Rows rows = {{"5000", "1000", ""}, {"0", "1000", "2000"}, {"0500", "100", "0"}, {"12abc", "1000", "3000"}};
@@ -108,14 +109,15 @@ TEST(BatchFileRoundTrip, RowsAboveZeroComeBackAndZeroDurationsAreLost) {
 }
 
 TEST(BatchFileName, ExtensionRule) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"/b/Sweep", "/b/Sweep.rbt"}, {"/b/Sweep.RBT", "/b/Sweep.RBT"}, {"/b/sweep.txt", "/b/sweep.txt.rbt"},
-      {"/b/x.Rbt", "/b/x.Rbt"},     {"rbt", "rbt.rbt"},              {".rbt", ".rbt"},
-      {"/b/xrbt", "/b/xrbt.rbt"}};
+  const std::pair<std::string, std::string> cases[] = {{"/b/Sweep", "/b/Sweep.rbt"},
+                                                       {"/b/Sweep.RBT", "/b/Sweep.RBT"},
+                                                       {"/b/sweep.txt", "/b/sweep.txt.rbt"},
+                                                       {"/b/x.Rbt", "/b/x.Rbt"},
+                                                       {"rbt", "rbt.rbt"},
+                                                       {".rbt", ".rbt"},
+                                                       {"/b/xrbt", "/b/xrbt.rbt"}};
   for (const auto& [path, expected] : cases) EXPECT_EQ(WithBatchExtension(path), expected) << path;
 }
 
 }  // namespace
 }  // namespace vm
-
-// clang-format on

@@ -76,6 +76,7 @@ TEST_F(AtomicSaveTest, LongNamesAndDanglingLinksAreSaved) {
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {longest, longest}, {long243, long243}, {"dangling.cfg", "made.cfg"}, {"chain.cfg", "sub/deep.cfg"}};
+  // clang-format on
   for (const auto& [saved, written] : cases) {
     SCOPED_TRACE(saved.substr(0, 20));
     EXPECT_TRUE(Save(saved));
@@ -154,5 +155,3 @@ TEST_F(AtomicSaveTest, AtomicWriteReplacesWholeFiles) {
 
 }  // namespace
 }  // namespace vm::test
-
-// clang-format on
