@@ -35,15 +35,16 @@ class StepPoster {
   StepPoster(RunnerSink& sink, uint32_t generation) : sink_(sink), generation_(generation) {}
 
   void Slider(int32_t position) {
-    Post(RunnerSetSliderEvent, Number(RpmSlider), position, {});
-    Post(ControlEvent, Number(RpmSlider), 0, {});
+    Post(MakeEvent(RunnerSetSliderEvent, MainWindow, RpmSlider), position, {});
+    Post(MakeEvent(ControlEvent, MainWindow, RpmSlider), 0, {});
   }
-  void Countdown(std::string text) { Post(RunnerStatusTextEvent, Number(CountdownField), 0, std::move(text)); }
-  void Done() { Post(EventStepDone, 0, 0, {}); }
+  void Countdown(std::string text) {
+    Post(MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField), 0, std::move(text));
+  }
+  void Done() { Post(MakeEvent(EventStepDone, MainWindow), 0, {}); }
 
  private:
-  void Post(EventKind kind, int32_t id, int32_t value, std::string text) {
-    Event event = MakeEvent(kind, MainWindow, id);
+  void Post(Event event, int32_t value, std::string text) {
     event.generation = generation_;
     event.value = value;
     event.text = std::move(text);
