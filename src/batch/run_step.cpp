@@ -62,9 +62,8 @@ std::string FormatCountdown(int32_t ms) {
   // to_chars rounds as printf does but never takes the locale's decimal comma, which the
   // toolkit sets from the user's environment.
   char text[32];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, static_cast<double>(seconds),
-                                          std::chars_format::fixed, 1);
-  return std::string(text, end) + "s";
+  const auto written = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 1);
+  return std::string(text, written.ptr) + "s";
 }
 
 float RampIncrement(int32_t durationMs, int32_t rpm1, int32_t rpm2) {
