@@ -95,7 +95,7 @@ void App::DispatchMenu(ItemId item) {
       toolkit_.PostEvent(MakeEvent(CloseEvent, MainWindow));
       break;
     }
-    case NameItem: nameShown_ = OpenNameDialog(toolkit_, config_.Type); break;
+    case NameItem: nameOpening_ = OpenNameDialog(toolkit_, config_.Type); break;
     case StepEditItem: batch_.EditStep(); break;
     case StepDeleteItem: batch_.DeleteStep(); break;
     case StepInsertItem: batch_.InsertStep(); break;
@@ -134,7 +134,7 @@ void App::DispatchNameDialog(const Event& event) {
   // A press queued for a dialog that has gone since (a fast double click on "Ok") does nothing.
   if (!toolkit_.IsWindowOpen(NameDialog)) return;
   if (event.kind == ControlEvent && event.control() == NameOkButton) {
-    AcceptNameDialog(toolkit_, config_, nameShown_);
+    AcceptNameDialog(toolkit_, config_, nameOpening_);
   } else if ((event.kind == ControlEvent && event.control() == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/dialogs.h"
 #include "app/tone_control.h"
 #include "batch/batch_controller.h"
 #include "config/wheel_config.h"
@@ -56,7 +57,7 @@ class App {
   std::string settingsPath_;
   WheelConfig config_;  // created empty; the settings file fills it at Start
   bool quitRequested_ = false;
-  std::string nameShown_;  // the name dialog's field as it opened
+  NameDialogOpening nameOpening_;  // what the name dialog opened with
   BatchController batch_;
   ToneControl tone_;
 };

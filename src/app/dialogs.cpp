@@ -16,7 +16,7 @@ const char* const kAboutText =
     "to the sensor input pin of the ECU.\n"
     "If you have + and - input, connect L and R to it.";
 
-std::string OpenNameDialog(Toolkit& tk, const std::string& currentName) {
+NameDialogOpening OpenNameDialog(Toolkit& tk, const std::string& currentName) {
   tk.CloseWindow(NameDialog);
   // No shortcuts of its own: Return in the field does not press "Ok".
   tk.OpenWindow(NameDialog, "Edit " + currentName, 170, 70, WindowCloseBox | WindowSystemMenu | WindowCentreOwner,
@@ -24,12 +24,14 @@ std::string OpenNameDialog(Toolkit& tk, const std::string& currentName) {
   tk.AddControl(NameDialog, NameEdit, ControlKind::TextField, 10, 10, 150, 20, currentName);
   tk.AddControl(NameDialog, NameOkButton, ControlKind::Button, 10, 40, 50, 20, "Ok");
   tk.AddControl(NameDialog, NameCancelButton, ControlKind::Button, 110, 40, 50, 20, "Cancel");
-  return tk.Text(NameEdit);
+  return {currentName, tk.Text(NameEdit)};
 }
 
-void AcceptNameDialog(Toolkit& tk, WheelConfig& config, const std::string& shownName) {
+void AcceptNameDialog(Toolkit& tk, WheelConfig& config, const NameDialogOpening& opening) {
   const std::string text = tk.Text(NameEdit);
-  if (text != shownName) config.Type = text;
+  // The name may have changed while the dialog was open (a config loaded): the field still wins.
+  const bool shortenedAndUntouched = opening.shown != opening.name && text == opening.shown;
+  config.Type = shortenedAndUntouched ? opening.name : text;
   tk.SetStatusText(NameField, config.Type, true);
   tk.CloseWindow(NameDialog);
 }

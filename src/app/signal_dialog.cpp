@@ -60,6 +60,9 @@ void OpenCamDialog(Toolkit& tk, const SignalOptions& options) {
 }
 
 void OnCamDialogEvent(Toolkit& tk, const Event& event, SignalOptions& options) {
+  // A press queued for a dialog that has gone since (a fast double click on "Ok") would read
+  // the fields of no dialog: it does nothing.
+  if (!tk.IsWindowOpen(CamDialog)) return;
   if (event.kind == CloseEvent) {
     tk.CloseWindow(CamDialog);
     return;

@@ -13,7 +13,8 @@ namespace vm {
 void OpenCamDialog(Toolkit& toolkit, const SignalOptions& options);
 
 // Every event of window 3: a change of a field or the check box checks the fields, "Ok"
-// takes them into `options` and closes, "Cancel" and the close box close.
+// takes them into `options` and closes, "Cancel" and the close box close. Events that arrive
+// when the dialog is no longer open do nothing.
 void OnCamDialogEvent(Toolkit& toolkit, const Event& event, SignalOptions& options);
 
 }  // namespace vm

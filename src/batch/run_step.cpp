@@ -1,7 +1,7 @@
 #include "batch/run_step.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "batch/ids.h"
@@ -59,9 +59,11 @@ class StepPoster {
 
 std::string FormatCountdown(int32_t ms) {
   const float seconds = static_cast<float>(ms) / 1000.0f;
+  // to_chars rounds as printf does but never takes the locale's decimal comma, which the
+  // toolkit sets from the user's environment.
   char text[32];
-  std::snprintf(text, sizeof text, "%.1fs", static_cast<double>(seconds));
-  return text;
+  const auto written = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 1);
+  return std::string(text, written.ptr) + "s";
 }
 
 float RampIncrement(int32_t durationMs, int32_t rpm1, int32_t rpm2) {

@@ -13,7 +13,8 @@ bool CanTakeFile(const std::string& path);
 
 // The folder where `program` keeps this user's configuration (on Linux
 // $XDG_CONFIG_HOME/program or ~/.config/program: Qt's AppConfigLocation for an application of
-// that name). Empty when there is none. Creates nothing.
+// that name; a relative $XDG_CONFIG_HOME counts as unset). Empty when there is none. Creates
+// nothing.
 std::string UserConfigFolder(const std::string& program);
 
 // Creates `folder` and its missing parents, for this user only. True when it exists afterwards.

@@ -39,7 +39,11 @@ bool CanTakeFile(const std::string& path) {
 std::string UserConfigFolder(const std::string& program) {
   // The generic folder plus our own name, not AppConfigLocation itself: that one is named after
   // the running executable's file, and a renamed copy must find the same settings.
-  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  // A relative XDG_CONFIG_HOME is invalid and to be ignored: taken as it is, the settings would
+  // land under whatever folder the program was started in.
+  const QString xdgConfigHome = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+  if (!xdgConfigHome.isEmpty() && QDir::isRelativePath(xdgConfigHome)) base = QDir::homePath() + "/.config";
   if (base.isEmpty()) return std::string();
   return QFile::encodeName(QDir::cleanPath(base + '/' + QFile::decodeName(program.c_str()))).toStdString();
 }

@@ -8,6 +8,7 @@
 
 #include "batch/ids.h"
 #include "batch/run_step.h"
+#include "support/comma_locale.h"
 
 namespace vm {
 namespace {
@@ -213,6 +214,10 @@ TEST(RunnerCountdown, Format) {
       {60000, "60.0s"}, {1250, "1.2s"}, {2147483647, "2147483.8s"}, {-2147483647 - 1, "-2147483.8s"}};
   // clang-format on
   for (const auto& [ms, text] : cases) EXPECT_EQ(FormatCountdown(ms), text) << ms;
+  // The program's toolkit sets the user's locale; the countdown keeps its decimal point.
+  const test::ScopedCommaLocale comma;
+  if (!comma.active()) GTEST_SKIP() << "no locale with a decimal comma";
+  for (const auto& [ms, text] : cases) EXPECT_EQ(FormatCountdown(ms), text) << ms << " under a comma locale";
 }
 
 TEST(RunnerRampArithmetic, ExtremesStayDefined) {

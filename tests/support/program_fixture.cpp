@@ -53,6 +53,12 @@ void ProgramFixture::Click(ControlId id) {
   Pump();
 }
 
+void ProgramFixture::DoubleClick(ControlId id) {
+  QTest::mouseClick(Widget(id), Qt::LeftButton);
+  QTest::mouseClick(Widget(id), Qt::LeftButton);
+  Pump();
+}
+
 void ProgramFixture::Key(ControlId id, Qt::Key key, Qt::KeyboardModifiers modifiers) {
   QTest::keyClick(Widget(id), key, modifiers);
   Pump();

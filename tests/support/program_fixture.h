@@ -53,6 +53,7 @@ class ProgramFixture : public testing::Test {
 
   QWidget* Widget(ControlId id) { return ToolkitAccess::Control(toolkit, id); }
   void Click(ControlId id);
+  void DoubleClick(ControlId id);  // both presses queued before the first is handled, as a fast user's
   void Key(ControlId id, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);  // to the control
   void KeyInWindow(WindowId window, Qt::Key key);    // to whatever has the window's focus
   void Type(ControlId id, const std::string& text);  // replaces a field's text as the user would
