@@ -1,12 +1,14 @@
 // Feeds any bytes to the pattern reader. A pattern it accepts must keep every promise of its
 // tracks (sorted stretches inside the cycle, a low between any two, edges alternating); a
-// refusal must name a place in the text.
+// refusal must name a place in the text. An accepted pattern is also drawn.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "pattern/pattern_picture.h"
 #include "pattern/pattern_reader.h"
+#include "pattern/picture_svg.h"
 
 namespace {
 
@@ -39,5 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!vm::IsPatternName(pattern.name) || pattern.description.empty()) std::abort();
   CheckTrack(pattern.crank, pattern.cycle);
   if (pattern.hasCam) CheckTrack(pattern.cam, pattern.cycle);
+  // Whatever reads can be drawn.
+  if (vm::PictureSvg(vm::DrawPattern(pattern)).empty()) std::abort();
   return 0;
 }

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "pattern/pattern_file.h"
 #include "pattern/pattern_library.h"
 #include "support/files.h"
+#include "support/heap_ceiling.h"
 #include "support/scoped_env.h"
 
 namespace vm {
@@ -79,6 +81,18 @@ TEST(PatternLookup, FirstFolderWithTheNameWins) {
             "a  user a\n"
             "b  installed b\n"
             "c  (unreadable: line 2, column 1: expected a description line)\n");
+}
+
+TEST(PatternLookup, LoadRefusesMissingAndOversizedFilesUnread) {
+  ScratchDir dir;
+  EXPECT_EQ(PatternErrorText(LoadPatternFile(dir.Path("none.pattern")).error),
+            "expected a readable pattern file at " + dir.Path("none.pattern"));
+  // A sparse file of 1 GiB: refused by its size, never read into memory (a read would throw).
+  const std::string huge = dir.Path("huge.pattern");
+  WriteFile(huge, "");
+  std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
+  const test::HeapCeiling ceiling(1 << 20);
+  EXPECT_EQ(PatternErrorText(LoadPatternFile(huge).error), "line 1, column 1: expected a file of at most 65536 bytes");
 }
 
 }  // namespace
