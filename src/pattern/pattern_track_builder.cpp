@@ -11,9 +11,21 @@ int64_t RoundedQuotient(int64_t numerator, int64_t denominator) {
   return (2 * numerator + denominator) / (2 * denominator);
 }
 
-bool Missing(const ToothRun& run, int32_t position) {
-  return std::any_of(run.missing.begin(), run.missing.end(),
-                     [position](const auto& span) { return position >= span.first && position <= span.second; });
+// Which positions are missing, by index from 0: linear in the positions and runs, however
+// many runs a line lists.
+std::vector<bool> MissingPositions(const ToothRun& run) {
+  std::vector<int32_t> starts(static_cast<size_t>(run.positions) + 1, 0);
+  for (const auto& [first, last] : run.missing) {
+    ++starts[static_cast<size_t>(first - 1)];
+    --starts[static_cast<size_t>(last)];
+  }
+  std::vector<bool> missing(static_cast<size_t>(run.positions));
+  int32_t depth = 0;
+  for (size_t i = 0; i < missing.size(); ++i) {
+    depth += starts[i];
+    missing[i] = depth > 0;
+  }
+  return missing;
 }
 
 std::string StretchText(const HighStretch& high, int32_t cycle) {
@@ -33,9 +45,10 @@ bool TrackBuilder::Add(HighStretch high, Origin origin, PatternError& error) {
 
 bool TrackBuilder::Add(const ToothRun& run, int32_t cycle, Origin origin, PatternError& error) {
   const int64_t scale = int64_t{run.positions} * 10000;
+  const std::vector<bool> missing = MissingPositions(run);
   for (int32_t start : run.starts) {
     for (int32_t index = 0; index < run.positions; ++index) {
-      if (Missing(run, index + 1)) continue;
+      if (missing[static_cast<size_t>(index)]) continue;
       // Each edge rounded on its own from the exact position, so no rounding accumulates.
       const int64_t rise = RoundedQuotient(int64_t{index} * 10000 * run.turn, scale);
       const int64_t fall = RoundedQuotient((int64_t{index} * 10000 + run.duty) * run.turn, scale);
