@@ -8,6 +8,7 @@
 
 #include "pattern/pattern_file.h"
 #include "pattern/pattern_reader.h"
+#include "platform/save_paths.h"
 
 namespace vm {
 namespace {
@@ -19,12 +20,6 @@ std::string Environment(const char* name) {
 
 // /usr holds what the package manager installed; a copy anywhere else is a portable one.
 bool Installed(const std::string& exePath) { return exePath.rfind("/usr/", 0) == 0; }
-
-std::string FolderOf(const std::string& path) {
-  const size_t separator = path.find_last_of('/');
-  if (separator == std::string::npos) return ".";
-  return separator == 0 ? "/" : path.substr(0, separator);
-}
 
 std::string Join(const std::string& folder, std::string_view name) {
   return folder.empty() || folder.back() == '/' ? folder + std::string(name) : folder + "/" + std::string(name);
