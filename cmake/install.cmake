@@ -35,6 +35,9 @@ foreach(program ${velomira_programs})
   configure_file(${velomira_assets}/man/${program}.1 ${velomira_generated}/man/${program}.1 @ONLY)
   velomira_gzip(${velomira_generated}/man/${program}.1 man/${program}.1)
 endforeach()
+# The pattern files' format, a page of section 5.
+configure_file(${velomira_assets}/man/velomira-pattern.5 ${velomira_generated}/man/velomira-pattern.5 @ONLY)
+velomira_gzip(${velomira_generated}/man/velomira-pattern.5 man/velomira-pattern.5)
 velomira_gzip(${velomira_assets}/changelog changelog)
 add_custom_target(velomira_package_files ALL DEPENDS ${velomira_gzipped})
 
@@ -52,6 +55,10 @@ install(FILES ${velomira_assets}/velomira-48.png RENAME velomira.png
 foreach(program ${velomira_programs})
   install(FILES ${velomira_generated}/man/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+install(FILES ${velomira_generated}/man/velomira-pattern.5.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
+# The pattern library, found there by name (src/pattern/pattern_library.h).
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/patterns/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/velomira/patterns
+        FILES_MATCHING PATTERN "*.pattern")
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${velomira_assets}/copyright ${velomira_generated}/changelog.gz
         DESTINATION ${velomira_docdir})
 

@@ -25,7 +25,8 @@ check_package() {
   printf '%s\n' bin/velomira bin/velomira-render share/applications/velomira.desktop \
     share/doc/velomira/README.md share/doc/velomira/changelog.gz share/doc/velomira/copyright \
     share/icons/hicolor/48x48/apps/velomira.png share/icons/hicolor/scalable/apps/velomira.svg \
-    share/man/man1/velomira-render.1.gz share/man/man1/velomira.1.gz "${play[@]}" | sort > "$work/expected"
+    share/man/man1/velomira-render.1.gz share/man/man1/velomira.1.gz share/man/man5/velomira-pattern.5.gz \
+    "${play[@]}" $(cd "$ROOT" && ls patterns/*.pattern | sed 's|^|share/velomira/|') | sort > "$work/expected"
   dpkg-deb -x "$deb" "$work/root"
   (cd "$work/root/usr" && find . ! -type d | sed 's|^\./||' | sort) > "$work/packaged"
   diff -u "$work/expected" "$work/packaged" || fail "the package's files differ from the list"
