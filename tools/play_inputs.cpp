@@ -17,6 +17,11 @@ bool ReadConfig(const std::string& path, WheelConfig& wheel, std::string& error)
     error = "--config: cannot read " + path;
     return false;
   }
+  if (!HasWheelKeys(path)) {
+    error = "--config: " + path + " is not a wheel config: it has none of the keys AvailableTeeth, MissingTeeth, "
+            "WheelAt or Type under [General]";
+    return false;
+  }
   LoadWheelConfig(path, wheel);
   return true;
 }

@@ -58,6 +58,11 @@ bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::strin
 // --device-rate, 48000 when not given.
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
 
+// `text` in double quotes, as messages quote what they were given: a byte outside printable
+// ASCII shows as \r, \t, \n or \xHH, and a quote or backslash gets a backslash, so that
+// a message stays one line and puts nothing raw on a terminal.
+std::string Quoted(std::string_view text);
+
 // Prints "velomira-render: <message>" on one line to the error stream and gives `code`.
 int Fail(const std::string& message, int code = kBadArguments);
 

@@ -22,6 +22,7 @@
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "speed_limit.h"
 
 namespace vm::render {
 namespace {
@@ -30,6 +31,7 @@ constexpr const char* kUsage =
     "usage: velomira-render --teeth P --missing M --position camshaft|crankshaft [--cam ANGLE[:WIDTH]] "
     "(--image FILE | --rpm R --seconds S [--exact-speed] [--device-rate HZ] --out FILE | --batch FILE.rbt ...)";
 constexpr int64_t kMaxRpm = 300000;
+
 
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
   auto built = BuildSignalImage(wheel);
@@ -73,6 +75,7 @@ int WriteRendering(const std::vector<std::string>& args) {
       !ReadDeviceRate(*options, deviceRate, error) || !BuildImage(wheel, image, error))
     return Fail(error);
   if (!ReadWaveImage(image)) return Fail("--teeth/--missing: the image of this wheel has no frames to play");
+  if (const auto tooFast = SpeedLimitError(wheel, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
   const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
   if (rate.numerator > std::numeric_limits<int32_t>::max())
@@ -95,5 +98,14 @@ int main(int argc, char** argv) {
   if (MentionsOption(args, "--batch")) return RenderBatchCommand(args);
   if (MentionsOption(args, "--image")) return WriteImage(args);
   if (MentionsOption(args, "--out")) return WriteRendering(args);
-  return Fail(args.empty() ? kUsage : "--image or --out: one of them is needed");
+  if (args.empty()) return Fail(kUsage);
+  // An argument that is no option (a value given to a flag) is the fault to name, not the
+  // missing --image or --out it may hide.
+  std::string error;
+  if (!Options::Parse(args,
+                      {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--exact-speed", "--cam",
+                       "--device-rate"},
+                      error))
+    return Fail(error);
+  return Fail("--image or --out: one of them is needed");
 }
