@@ -3,6 +3,7 @@
 #include "batch/batch_file_io.h"
 #include "config/wheel_config_file.h"
 #include "platform/atomic_file.h"
+#include "render_args.h"
 #include "signal/cam_signal.h"
 #include "signal/wave_reader.h"
 
@@ -41,8 +42,7 @@ bool BuildImage(const PlayArgs& args, const WheelConfig& wheel, WaveImage& image
     return true;
   }
   const std::string source = args.configPath.empty() ? "--teeth/--missing" : "--config: " + args.configPath;
-  error = source + ": no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
-          std::to_string(wheel.MissingTeeth) + " missing";
+  error = source + ": " + render::NoImageMessage(wheel);
   return false;
 }
 

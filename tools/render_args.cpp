@@ -110,10 +110,23 @@ bool ReadSeconds(const Options& options, std::string_view name, double& seconds,
   return true;
 }
 
+int32_t MaxWheelTeeth(int32_t wheelAt) {
+  int32_t teeth = 1;
+  while (HalfToothFrames(teeth + 1, 0, wheelAt) > 0) ++teeth;
+  return teeth;
+}
+
+std::string NoImageMessage(const WheelConfig& wheel) {
+  return "no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
+         std::to_string(wheel.MissingTeeth) + " missing: a wheel has 0 or more of each, 1 to " +
+         std::to_string(MaxWheelTeeth(Crankshaft)) + " in all on the crankshaft (" +
+         std::to_string(MaxWheelTeeth(Camshaft)) + " on the camshaft)";
+}
+
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
   if (!RequireOptions(options, {"--teeth", "--missing", "--position"}, error)) return false;
-  constexpr int64_t low = std::numeric_limits<int32_t>::min();
-  constexpr int64_t high = std::numeric_limits<int32_t>::max();
+  constexpr int64_t low = 0;
+  const int64_t high = MaxWheelTeeth(Crankshaft);
   int64_t teeth = 0;
   int64_t missing = 0;
   if (!ReadInteger(options, "--teeth", low, high, teeth, error)) return false;

@@ -77,7 +77,7 @@ int RenderBatchCommand(const std::vector<std::string>& args) {
     return Fail("--batch: the run lasts longer than 6 hours, too long for one WAV file");
   if (const auto tooFast = BatchSpeedLimitError(wheel, *rows, deviceRate)) return Fail("--batch: " + *tooFast);
   const auto image = BuildSignalImage(wheel);
-  if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: no wave image for this wheel");
+  if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: " + NoImageMessage(wheel));
   const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), wheel,
                                                          deviceRate);
   if (segments.empty()) return Fail("--batch: the run is shorter than one output frame", kFailed);

@@ -36,8 +36,7 @@ constexpr int64_t kMaxRpm = 300000;
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
   auto built = BuildSignalImage(wheel);
   if (!built) {
-    error = "--teeth/--missing: no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
-            std::to_string(wheel.MissingTeeth) + " missing";
+    error = "--teeth/--missing: " + NoImageMessage(wheel);
     return false;
   }
   image = std::move(*built);
@@ -74,7 +73,7 @@ int WriteRendering(const std::vector<std::string>& args) {
       !ReadInteger(*options, "--rpm", 1, kMaxRpm, rpm, error) || !ReadSeconds(*options, "--seconds", seconds, error) ||
       !ReadDeviceRate(*options, deviceRate, error) || !BuildImage(wheel, image, error))
     return Fail(error);
-  if (!ReadWaveImage(image)) return Fail("--teeth/--missing: the image of this wheel has no frames to play");
+  if (!ReadWaveImage(image)) return Fail("--teeth/--missing: " + NoImageMessage(wheel));
   if (const auto tooFast = SpeedLimitError(wheel, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
   const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));

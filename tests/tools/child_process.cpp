@@ -36,16 +36,20 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::map<std::string, std::string>& environment, bool terminalOutput) {
+                           const std::map<std::string, std::string>& environment, const ChildStreams& streams) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(err) != 0) return;
-  if (terminalOutput ? ::openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0 : ::pipe(out) != 0) return;
+  if (streams.terminalOutput ? ::openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0 : ::pipe(out) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  if (!streams.inputFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 0, streams.inputFile.c_str(), O_RDONLY, 0);
+  else if (!streams.closeInput) posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  if (!streams.closeOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+  if (streams.closeInput) posix_spawn_file_actions_addclose(&actions, 0);
+  if (streams.closeOutput) posix_spawn_file_actions_addclose(&actions, 1);
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env = Environment(environment);
@@ -62,7 +66,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 }
 
 ChildProcess::~ChildProcess() {
-  if (pid_ > 0) {
+  if (pid_ > 0 && status_ < 0) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
@@ -108,12 +112,23 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
 
 void ChildProcess::Signal(int signal) { ::kill(pid_, signal); }
 
+bool ChildProcess::EndsWithin(std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (status_ < 0 && ::waitpid(pid_, &status_, WNOHANG) == 0) {
+    status_ = -1;
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 int ChildProcess::Wait(std::chrono::milliseconds timeout) {
   if (in_ >= 0) ::close(in_);  // the end of its input
   in_ = -1;
   const auto until = std::chrono::steady_clock::now() + timeout;
-  int status = 0;
-  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+  int status = status_;
+  while (status < 0 && ::waitpid(pid_, &status, WNOHANG) == 0) {
+    status = -1;
     if (std::chrono::steady_clock::now() > until) return -1;
     Drain(1);
   }

@@ -38,11 +38,13 @@ class PlayTest : public ::testing::Test {
   // about ten times faster than a sound card.
   std::unique_ptr<ChildProcess> Play(const Args& args, const std::string& device, bool fast = false,
                                      bool terminal = false) const {
+    ChildStreams streams;
+    streams.terminalOutput = terminal;
     auto child = std::make_unique<ChildProcess>(
         VELOMIRA_PLAY, args,
         std::map<std::string, std::string>{
             {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", Path(device)}, {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
-        terminal);
+        streams);
     EXPECT_TRUE(child->Started());
     return child;
   }
