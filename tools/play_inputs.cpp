@@ -19,7 +19,8 @@ bool ReadConfig(const std::string& path, WheelConfig& wheel, std::string& error)
     return false;
   }
   if (!HasWheelKeys(path)) {
-    error = "--config: " + path + " is not a wheel config: it has none of the keys AvailableTeeth, MissingTeeth, "
+    error = "--config: " + path +
+            " is not a wheel config: it has none of the keys AvailableTeeth, MissingTeeth, "
             "WheelAt or Type under [General]";
     return false;
   }

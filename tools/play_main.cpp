@@ -35,8 +35,7 @@ std::optional<std::string> SpeedError(const vm::play::PlayArgs& args, const vm::
     if (auto error = vm::render::SpeedLimitError(inputs.wheel, args.rpm, deviceRate, vm::play::kMaxRpm))
       return "--rpm: " + *error;
   }
-  if (auto error = vm::render::BatchSpeedLimitError(inputs.wheel, inputs.rows, deviceRate))
-    return "--batch: " + *error;
+  if (auto error = vm::render::BatchSpeedLimitError(inputs.wheel, inputs.rows, deviceRate)) return "--batch: " + *error;
   return std::nullopt;
 }
 

@@ -126,7 +126,7 @@ std::string NoImageMessage(const WheelConfig& wheel) {
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
   if (!RequireOptions(options, {"--teeth", "--missing", "--position"}, error)) return false;
   constexpr int64_t low = 0;
-  const int64_t high = MaxWheelTeeth(Crankshaft);
+  const int64_t high = MaxWheelTeeth(Camshaft);
   int64_t teeth = 0;
   int64_t missing = 0;
   if (!ReadInteger(options, "--teeth", low, high, teeth, error)) return false;

@@ -49,12 +49,12 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
 bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
                  double maximum = 10000.0);
 // The most teeth, present and missing together, a wheel at `wheelAt` can have: one more and
-// a half tooth has no frame of the image (689 on the crankshaft, 344 on the camshaft).
+// a half tooth has no frame of the image (344 on the crankshaft, 689 on the camshaft).
 int32_t MaxWheelTeeth(int32_t wheelAt);
-// "no wave image for P teeth and M missing: a wheel has 0 or more of each, 1 to 689 in all
-// on the crankshaft (344 on the camshaft)".
+// "no wave image for P teeth and M missing: a wheel has 0 or more of each, 1 to 344 in all
+// on the crankshaft (689 on the camshaft)".
 std::string NoImageMessage(const WheelConfig& wheel);
-// --teeth and --missing (0 to MaxWheelTeeth(Crankshaft)), --position camshaft|crankshaft.
+// --teeth and --missing (0 to MaxWheelTeeth(Camshaft)), --position camshaft|crankshaft.
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
 // The wave image of the wheel that ReadWheel read.
 std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);

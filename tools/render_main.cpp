@@ -32,7 +32,6 @@ constexpr const char* kUsage =
     "(--image FILE | --rpm R --seconds S [--exact-speed] [--device-rate HZ] --out FILE | --batch FILE.rbt ...)";
 constexpr int64_t kMaxRpm = 300000;
 
-
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
   auto built = BuildSignalImage(wheel);
   if (!built) {
@@ -101,10 +100,9 @@ int main(int argc, char** argv) {
   // An argument that is no option (a value given to a flag) is the fault to name, not the
   // missing --image or --out it may hide.
   std::string error;
-  if (!Options::Parse(args,
-                      {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--exact-speed", "--cam",
-                       "--device-rate"},
-                      error))
+  if (!Options::Parse(
+          args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--exact-speed", "--cam", "--device-rate"},
+          error))
     return Fail(error);
   return Fail("--image or --out: one of them is needed");
 }

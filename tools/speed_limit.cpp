@@ -30,8 +30,7 @@ int64_t HighestPlayableRpm(const WheelSignal& wheel, int32_t deviceRate, int64_t
   return low;
 }
 
-std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate,
-                                           int64_t ceiling) {
+std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate, int64_t ceiling) {
   if (PlaysAtRate(wheel, rpm, deviceRate)) return std::nullopt;
   return FormatDecimal(rpm) + " RPM is too fast for a " + FormatDecimal(deviceRate) +
          " Hz output: this wheel plays up to " + FormatDecimal(HighestPlayableRpm(wheel, deviceRate, ceiling)) + " RPM";

@@ -22,8 +22,7 @@ int64_t HighestPlayableRpm(const WheelSignal& wheel, int32_t deviceRate, int64_t
 
 // Nothing when `rpm` plays; else the reason, naming the highest RPM that does:
 // "60000 RPM is too fast for a 48000 Hz output: this wheel plays up to 54000 RPM".
-std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate,
-                                           int64_t ceiling);
+std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate, int64_t ceiling);
 
 // As above for the fastest step of a batch run, whose RPM a run holds to 100..15000.
 std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const std::vector<BatchRow>& rows,

@@ -42,8 +42,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   if (streams.terminalOutput ? ::openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0 : ::pipe(out) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (!streams.inputFile.empty())
-    posix_spawn_file_actions_addopen(&actions, 0, streams.inputFile.c_str(), O_RDONLY, 0);
+  if (!streams.inputFile.empty()) posix_spawn_file_actions_addopen(&actions, 0, streams.inputFile.c_str(), O_RDONLY, 0);
   else if (!streams.closeInput) posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   if (!streams.closeOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
