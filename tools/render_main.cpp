@@ -52,7 +52,8 @@ int WriteImage(const std::vector<std::string>& args) {
     return Fail(error);
   const std::string path = options->Value("--image");
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  if (!ReplaceFile(path, bytes)) return Fail("--image: cannot write " + path, kFailed);
+  std::string failure;
+  if (!ReplaceFile(path, bytes, &failure)) return Fail("--image: cannot write " + path + ": " + failure, kFailed);
   return 0;
 }
 

@@ -468,6 +468,28 @@ TEST_F(PlayTest, SpeedsPastTheOutputAreRefused) {
   EXPECT_EQ(play->Wait(), 0) << play->Errors();
 }
 
+// velomira-render's messages name the argument at fault, and a file it cannot write says why.
+TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
+  fs::create_directory(Path("folder"));
+  const Args wheel = {"--teeth", "58", "--missing", "2", "--position", "crankshaft"};
+  Args image = wheel, out = wheel;
+  image.insert(image.end(), {"--image", Path("folder")});
+  out.insert(out.end(), {"--rpm", "1000", "--seconds", "0.1", "--out", Path("missing/out.wav")});
+  // clang-format off
+  const struct { Args args; int code; std::string errors; } cases[] = {
+      {{"--exact-speed", "1"}, 2, "velomira-render: \"1\": not an option; --exact-speed takes no value\n"},
+      {image, 1, "velomira-render: --image: cannot write " + Path("folder") + ": Is a directory\n"},
+      {out, 1, "velomira-render: --out: " + Path("missing/out.wav") + ": cannot create the file: "
+               "No such file or directory\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    ChildProcess render(VELOMIRA_RENDER, c.args, {});
+    EXPECT_EQ(render.Wait(), c.code) << c.errors;
+    EXPECT_EQ(render.Errors(), c.errors);
+  }
+}
+
 TEST_F(PlayTest, NoSoundDeviceGivesExitCodeOne) {
   ChildProcess play(VELOMIRA_PLAY, {"--rpm", "3000"}, {{"SDL_AUDIODRIVER", "no-such-driver"}});
   EXPECT_EQ(play.Wait(), 1);
