@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/standard_streams.h"
 #include "render_args.h"
 #include "render_batch.h"
 #include "signal/cam_signal.h"
@@ -92,6 +93,7 @@ int WriteRendering(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace vm::render;
+  vm::OpenClosedStandardStreams();  // the file being written must not take a stream's number
   const std::vector<std::string> args(argv + 1, argv + argc);
   // Only option names count, so a file called "--out" is still a value.
   if (MentionsOption(args, "--batch")) return RenderBatchCommand(args);
