@@ -38,8 +38,8 @@ constexpr Ms kEndPoll{10};
 constexpr Ms kIdlePoll{250};
 // A stuck device is not waited for longer than this for its silent buffers.
 constexpr Ms kDrainBound{150};
-// A natural end also waits until a sound server has played what it holds (the window's
-// output is heard about 60 ms after it is rendered), so the last revolution is not cut.
+// A natural end also waits until a sound server has played what it holds (the delay the
+// README gives under "The sound output", with a margin), so the last revolution is not cut.
 constexpr Ms kServerLatency{150};
 // At the end, answers still waiting get this long to reach a reader that is slow to take
 // them; a quit signal cuts it short.
