@@ -84,7 +84,7 @@ void ChildProcess::Send(const std::string& text) {
 
 // Reads whatever both streams hold, waiting at most `timeoutMs` for the first bytes.
 void ChildProcess::Drain(int timeoutMs) {
-  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};  // a closed one (-1) is skipped
   if (::poll(fds, 2, timeoutMs) <= 0) return;
   char bytes[65536];
   for (int i = 0; i < 2; ++i) {
@@ -110,6 +110,11 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
 }
 
 void ChildProcess::Signal(int signal) { ::kill(pid_, signal); }
+
+void ChildProcess::CloseOutput() {
+  if (outFd_ >= 0) ::close(outFd_);
+  outFd_ = -1;
+}
 
 bool ChildProcess::EndsWithin(std::chrono::milliseconds timeout) {
   const auto until = std::chrono::steady_clock::now() + timeout;

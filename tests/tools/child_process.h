@@ -33,6 +33,8 @@ class ChildProcess {
   // The next line of standard output without its line end; empty after `timeout`.
   std::string ReadLine(std::chrono::milliseconds timeout = std::chrono::seconds(10));
   void Signal(int signal);
+  // Closes the test's end of standard output, as a reader that has gone away.
+  void CloseOutput();
   // The exit code, or -1 when the child was killed by a signal or outlived `timeout`.
   int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60));
   // Whether the child ends within `timeout`, its output left unread and its input open; Wait
