@@ -6,7 +6,8 @@ add_library(velomira_play STATIC
   ${CMAKE_CURRENT_LIST_DIR}/play_status.cpp
   ${CMAKE_CURRENT_LIST_DIR}/play_inputs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/play_loop.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/play_mailbox.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/play_mailbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/play_output.cpp)
 target_link_libraries(velomira_play PUBLIC velomira_render Threads::Threads)
 add_executable(velomira-play ${CMAKE_CURRENT_LIST_DIR}/play_main.cpp)
 target_link_libraries(velomira-play PRIVATE velomira_play)

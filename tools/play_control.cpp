@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "play_args.h"
+#include "render_args.h"
 
 namespace vm::play {
 namespace {
@@ -46,7 +47,7 @@ bool ReadNumber(const std::string& name, std::string_view word, int64_t minimum,
   const bool digits = !word.empty() && word.front() != '-';
   if (!digits || failure != std::errc() || stop != end || value < minimum || value > maximum) {
     error = name + ": expected a whole number from " + std::to_string(minimum) + " to " + std::to_string(maximum) +
-            ", got \"" + std::string(word) + "\"";
+            ", got " + render::Quoted(word);
     return false;
   }
   return true;
@@ -65,7 +66,7 @@ std::optional<ControlLine> ParseControlLine(std::string_view line, std::string& 
   for (const Grammar& g : kCommands)
     if (g.name == words[0]) grammar = &g;
   if (!grammar) {
-    error = "unknown command \"" + std::string(words[0]) + "\"";
+    error = "unknown command " + render::Quoted(words[0]);
     return std::nullopt;
   }
   if (words.size() != grammar->numbers + 1) {

@@ -3,6 +3,7 @@
 #include "batch/batch_file_io.h"
 #include "config/wheel_config_file.h"
 #include "platform/atomic_file.h"
+#include "render_args.h"
 #include "signal/cam_signal.h"
 #include "signal/wave_reader.h"
 
@@ -15,6 +16,12 @@ bool ReadConfig(const std::string& path, WheelConfig& wheel, std::string& error)
   std::string bytes;
   if (ReadWholeFile(path, bytes) == FileAccess::None) {
     error = "--config: cannot read " + path;
+    return false;
+  }
+  if (!HasWheelKeys(path)) {
+    error = "--config: " + path +
+            " is not a wheel config: it has none of the keys AvailableTeeth, MissingTeeth, "
+            "WheelAt or Type under [General]";
     return false;
   }
   LoadWheelConfig(path, wheel);
@@ -36,8 +43,7 @@ bool BuildImage(const PlayArgs& args, const WheelConfig& wheel, WaveImage& image
     return true;
   }
   const std::string source = args.configPath.empty() ? "--teeth/--missing" : "--config: " + args.configPath;
-  error = source + ": no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
-          std::to_string(wheel.MissingTeeth) + " missing";
+  error = source + ": " + render::NoImageMessage(wheel);
   return false;
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "batch/ideal_run.h"
@@ -17,11 +18,13 @@
 #include "common/parse_integer.h"
 #include "play_control.h"
 #include "play_mailbox.h"
+#include "play_output.h"
 #include "play_status.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
+#include "speed_limit.h"
 
 namespace vm::play {
 namespace {
@@ -35,9 +38,12 @@ constexpr Ms kEndPoll{10};
 constexpr Ms kIdlePoll{250};
 // A stuck device is not waited for longer than this for its silent buffers.
 constexpr Ms kDrainBound{150};
-// A natural end also waits until a sound server has played what it holds (the window's
-// output is heard about 60 ms after it is rendered), so the last revolution is not cut.
+// A natural end also waits until a sound server has played what it holds (the delay the
+// README gives under "The sound output", with a margin), so the last revolution is not cut.
 constexpr Ms kServerLatency{150};
+// At the end, answers still waiting get this long to reach a reader that is slow to take
+// them; a quit signal cuts it short.
+constexpr Ms kAnswerBound{1000};
 constexpr size_t kMaxLine = 4096;
 
 enum class Role { None, BatchStep, Ramp };
@@ -63,14 +69,20 @@ class Player {
   void OnRunnerEvent(const Event& event);
   void OnStepDone();
   void ReadControl();
+  void TakeInput();
   void TakeByte(char byte);
+  void Keep(char byte);
+  void EndLine();
   void Execute(std::string_view line);
+  std::optional<std::string> SpeedError(const char* command, int64_t rpm) const;
   void Answer(const std::string& text);
+  void Write(std::string_view text);
+  void OnOutputGone();
   void Wait();
   void CheckEnds();
   void ShowStatus(bool last);
   void Finish();
-  void Write(const std::string& text);
+  void FlushAnswers();
 
   const PlayArgs& args_;
   const PlayInputs& inputs_;
@@ -88,8 +100,13 @@ class Player {
   int64_t rpm_ = 0;  // 0 before the first speed
   Clock::time_point start_;
   Clock::time_point nextStatus_;
+  StandardOutput out_;
+  std::string input_;  // read from standard input, not yet taken from input_[inputAt_] on
+  size_t inputAt_ = 0;
   std::string line_;
   bool overlong_ = false;
+  bool carriageReturn_ = false;  // the line's last byte was a CR, held until the next shows
+  bool signalled_ = false;
   bool batchDone_ = false;
   End end_ = End::None;
   int exitCode_ = 0;
@@ -185,26 +202,49 @@ void Player::OnStepDone() {
 }
 
 void Player::ReadControl() {
-  char bytes[4096];
-  const ssize_t count = ::read(STDIN_FILENO, bytes, sizeof bytes);
+  input_.resize(4096);
+  const ssize_t count = ::read(STDIN_FILENO, input_.data(), input_.size());
+  input_.resize(static_cast<size_t>(std::max<ssize_t>(count, 0)));
+  inputAt_ = 0;
   if (count < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (count <= 0) {
     end_ = End::Quick;  // the controlling script has gone: the wheel must not spin on
     return;
   }
-  for (ssize_t i = 0; i < count && end_ == End::None; ++i) TakeByte(bytes[i]);
+  TakeInput();
 }
 
+// While answers wait for a reader, no more commands are taken: the backlog stays bounded.
+void Player::TakeInput() {
+  while (inputAt_ < input_.size() && end_ == End::None && !out_.Full()) TakeByte(input_[inputAt_++]);
+}
+
+// A line's CR LF ending is its end: the CR counts toward neither the line's length nor,
+// held back until the next byte, its words.
 void Player::TakeByte(char byte) {
-  if (byte != '\n') {
-    if (line_.size() < kMaxLine) line_.push_back(byte);
-    else overlong_ = true;
-    return;
-  }
+  if (byte == '\n') return EndLine();
+  if (carriageReturn_) Keep('\r');
+  carriageReturn_ = byte == '\r';
+  if (!carriageReturn_) Keep(byte);
+}
+
+void Player::Keep(char byte) {
+  if (line_.size() < kMaxLine) line_.push_back(byte);
+  else overlong_ = true;
+}
+
+void Player::EndLine() {
   if (overlong_) Answer("error: line longer than 4096 bytes");
-  else Execute(line_);
+  else Execute(carriageReturn_ ? line_ + '\r' : line_);
   line_.clear();
   overlong_ = false;
+  carriageReturn_ = false;
+}
+
+std::optional<std::string> Player::SpeedError(const char* command, int64_t rpm) const {
+  const auto error = render::SpeedLimitError(inputs_.wheel, rpm, sound_.DeviceRate(), kMaxRpm);
+  if (!error) return std::nullopt;
+  return "error: " + std::string(command) + ": " + *error;
 }
 
 void Player::Execute(std::string_view text) {
@@ -213,11 +253,13 @@ void Player::Execute(std::string_view text) {
   if (!line) return Answer("error: " + error);
   switch (line->command) {
     case Command::Rpm:
+      if (const auto error = SpeedError("rpm R", line->rpm)) return Answer(*error);
       RetireRunner();
       SetSpeed(line->rpm);
       return Answer("ok");
     case Command::Ramp:
       if (rpm_ == 0) return Answer("error: ramp: no speed to start from; send rpm R first");
+      if (const auto error = SpeedError("ramp R", line->rpm)) return Answer(*error);
       if (!Launch(static_cast<int32_t>(line->ms), static_cast<int32_t>(rpm_), static_cast<int32_t>(line->rpm),
                   Role::Ramp))
         return Answer("error: ramp: cannot start the runner");
@@ -242,17 +284,18 @@ void Player::Execute(std::string_view text) {
 
 void Player::Answer(const std::string& text) { Write(text + "\n"); }
 
-void Player::Write(const std::string& text) {
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const ssize_t written = ::write(STDOUT_FILENO, rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      end_ = End::Quick;  // nobody reads the answers any more
-      return;
-    }
-    rest.remove_prefix(static_cast<size_t>(written));
-  }
+void Player::Write(std::string_view text) {
+  if (out_.Failed()) return;
+  out_.Put(text);
+  if (out_.Failed()) OnOutputGone();
+}
+
+// A script that has closed its end of the answers has lost track of the wheel: the run
+// ends, and says why, so that the failure is not taken for a quit.
+void Player::OnOutputGone() {
+  std::fprintf(stderr, "velomira-play: cannot write to standard output: %s\n", out_.reason().c_str());
+  exitCode_ = 1;
+  end_ = End::Quick;
 }
 
 void Player::Wait() {
@@ -264,13 +307,26 @@ void Player::Wait() {
     const auto deadline = start_ + std::chrono::duration<double>(args_.seconds);
     timeout = std::min(timeout, std::chrono::ceil<Ms>(deadline - now));
   }
-  pollfd fds[3] = {{mailbox_.WakeDescriptor(), POLLIN, 0}, {quit_, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-  const nfds_t count = args_.control ? 3 : 2;  // a descriptor of -1 is skipped
-  if (::poll(fds, count, static_cast<int>(std::max<Ms::rep>(timeout.count(), 0))) <= 0) return;
-  if (fds[1].revents != 0) end_ = End::Quick;
+  const bool inputLeft = inputAt_ < input_.size();
+  if (inputLeft && !out_.Full()) timeout = Ms(0);
+  // A descriptor of -1 is skipped: the input while earlier commands wait to be taken, the
+  // output while nothing waits to go out.
+  const bool readInput = args_.control && !inputLeft && !out_.Full();
+  pollfd fds[4] = {{mailbox_.WakeDescriptor(), POLLIN, 0},
+                   {quit_, POLLIN, 0},
+                   {readInput ? STDIN_FILENO : -1, POLLIN, 0},
+                   {out_.Pending() ? STDOUT_FILENO : -1, POLLOUT, 0}};
+  if (::poll(fds, 4, static_cast<int>(std::max<Ms::rep>(timeout.count(), 0))) < 0) return;
+  if (fds[1].revents != 0) {
+    signalled_ = true;
+    end_ = End::Quick;
+  }
+  if (fds[3].revents != 0 && !out_.Flush()) OnOutputGone();
   if (fds[0].revents != 0)
     for (const Event& event : mailbox_.Take()) OnRunnerEvent(event);
-  if (count == 3 && fds[2].revents != 0 && end_ == End::None) ReadControl();
+  if (end_ != End::None) return;
+  if (fds[2].revents != 0) ReadControl();
+  else TakeInput();
 }
 
 void Player::CheckEnds() {
@@ -291,6 +347,8 @@ void Player::ShowStatus(bool last) {
     const double runMs = static_cast<double>(IdealRunLength(inputs_.rows, args_.passes));
     figures.progress = batchDone_ ? 1.0 : figures.seconds * 1000.0 / runMs;
   }
+  // A terminal that does not keep up gets the newest line, not a queue of old ones.
+  if (!last && out_.Pending()) return;
   Write("\r" + StatusLine(figures) + "\x1b[K" + (last ? "\n" : ""));
 }
 
@@ -305,6 +363,21 @@ void Player::Finish() {
   const auto bound = Clock::now() + kDrainBound;
   while (sound_.RenderedBuffers() < silent && Clock::now() < bound) std::this_thread::sleep_for(Ms(1));
   if (end_ == End::Natural) std::this_thread::sleep_for(kServerLatency);
+  FlushAnswers();
+}
+
+// With the wheel silent: what is still owed a reader, for a bounded time, unless a quit
+// signal asked for the end.
+void Player::FlushAnswers() {
+  const auto bound = Clock::now() + kAnswerBound;
+  while (!signalled_ && out_.Pending() && !out_.Failed()) {
+    const auto left = std::chrono::ceil<Ms>(bound - Clock::now());
+    if (left.count() <= 0) return;
+    pollfd fds[2] = {{STDOUT_FILENO, POLLOUT, 0}, {quit_, POLLIN, 0}};
+    if (::poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
+    if (fds[1].revents != 0) return;
+    if (fds[0].revents != 0 && !out_.Flush()) OnOutputGone();
+  }
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 # batch files and numbers as the program does. Its headers are included as "tools/file.h".
 add_library(velomira_render STATIC
   ${CMAKE_CURRENT_LIST_DIR}/render_args.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/render_batch.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/render_batch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/speed_limit.cpp)
 target_include_directories(velomira_render PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(velomira_render PUBLIC velomira_signal velomira_batch_file velomira_config)
 add_executable(velomira-render ${CMAKE_CURRENT_LIST_DIR}/render_main.cpp)

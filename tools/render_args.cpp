@@ -11,8 +11,6 @@
 namespace vm::render {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 bool ReadDegrees(const std::string& text, int64_t minimum, int64_t maximum, int64_t& value) {
   const char* end = text.data() + text.size();
   const auto [stop, failure] = std::from_chars(text.data(), end, value);
@@ -20,6 +18,21 @@ bool ReadDegrees(const std::string& text, int64_t minimum, int64_t maximum, int6
 }
 
 }  // namespace
+
+std::string Quoted(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') quoted += {'\\', c};
+    else if (c == '\r') quoted += "\\r";
+    else if (c == '\n') quoted += "\\n";
+    else if (c == '\t') quoted += "\\t";
+    else if (byte < 0x20 || byte >= 0x7f) quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
+    else quoted += c;
+  }
+  return quoted + "\"";
+}
 
 bool IsFlag(std::string_view name) { return name == "--exact-speed"; }
 
@@ -36,6 +49,7 @@ std::optional<Options> Options::Parse(const std::vector<std::string>& args,
     const std::string& name = args[i];
     if (std::find(known.begin(), known.end(), name) == known.end()) {
       error = Quoted(name) + ": unknown option here";
+      if (i > 0 && IsFlag(args[i - 1])) error = Quoted(name) + ": not an option; " + args[i - 1] + " takes no value";
       return std::nullopt;
     }
     const bool flag = IsFlag(name);  // takes no value
@@ -96,10 +110,23 @@ bool ReadSeconds(const Options& options, std::string_view name, double& seconds,
   return true;
 }
 
+int32_t MaxWheelTeeth(int32_t wheelAt) {
+  int32_t teeth = 1;
+  while (HalfToothFrames(teeth + 1, 0, wheelAt) > 0) ++teeth;
+  return teeth;
+}
+
+std::string NoImageMessage(const WheelConfig& wheel) {
+  return "no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
+         std::to_string(wheel.MissingTeeth) + " missing: a wheel has 0 or more of each, 1 to " +
+         std::to_string(MaxWheelTeeth(Crankshaft)) + " in all on the crankshaft (" +
+         std::to_string(MaxWheelTeeth(Camshaft)) + " on the camshaft)";
+}
+
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error) {
   if (!RequireOptions(options, {"--teeth", "--missing", "--position"}, error)) return false;
-  constexpr int64_t low = std::numeric_limits<int32_t>::min();
-  constexpr int64_t high = std::numeric_limits<int32_t>::max();
+  constexpr int64_t low = 0;
+  const int64_t high = MaxWheelTeeth(Camshaft);
   int64_t teeth = 0;
   int64_t missing = 0;
   if (!ReadInteger(options, "--teeth", low, high, teeth, error)) return false;

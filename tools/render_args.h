@@ -48,7 +48,13 @@ bool ReadInteger(const Options& options, std::string_view name, int64_t minimum,
 // Up to `maximum` whole seconds.
 bool ReadSeconds(const Options& options, std::string_view name, double& seconds, std::string& error,
                  double maximum = 10000.0);
-// --teeth, --missing, --position camshaft|crankshaft.
+// The most teeth, present and missing together, a wheel at `wheelAt` can have: one more and
+// a half tooth has no frame of the image (344 on the crankshaft, 689 on the camshaft).
+int32_t MaxWheelTeeth(int32_t wheelAt);
+// "no wave image for P teeth and M missing: a wheel has 0 or more of each, 1 to 344 in all
+// on the crankshaft (689 on the camshaft)".
+std::string NoImageMessage(const WheelConfig& wheel);
+// --teeth and --missing (0 to MaxWheelTeeth(Camshaft)), --position camshaft|crankshaft.
 bool ReadWheel(const Options& options, WheelConfig& wheel, std::string& error);
 // The wave image of the wheel that ReadWheel read.
 std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
@@ -57,6 +63,11 @@ std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
 bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::string& error);
 // --device-rate, 48000 when not given.
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
+
+// `text` in double quotes, as messages quote what they were given: a byte outside printable
+// ASCII shows as \r, \t, \n or \xHH, and a quote or backslash gets a backslash, so that
+// a message stays one line and puts nothing raw on a terminal.
+std::string Quoted(std::string_view text);
 
 // Prints "velomira-render: <message>" on one line to the error stream and gives `code`.
 int Fail(const std::string& message, int code = kBadArguments);

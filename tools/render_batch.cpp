@@ -18,6 +18,7 @@
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "speed_limit.h"
 
 namespace vm::render {
 namespace {
@@ -74,8 +75,9 @@ int RenderBatchCommand(const std::vector<std::string>& args) {
   if (rows->empty()) return Fail("--batch: " + batchPath + " holds no steps", kFailed);
   if (IdealRunLength(*rows, static_cast<uint64_t>(passes)) > kMaxRunMs)
     return Fail("--batch: the run lasts longer than 6 hours, too long for one WAV file");
+  if (const auto tooFast = BatchSpeedLimitError(wheel, *rows, deviceRate)) return Fail("--batch: " + *tooFast);
   const auto image = BuildSignalImage(wheel);
-  if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: no wave image for this wheel");
+  if (!image || !ReadWaveImage(*image)) return Fail("--teeth/--missing: " + NoImageMessage(wheel));
   const std::vector<RateSegment> segments = RateSegments(RunIdeally(*rows, static_cast<uint64_t>(passes)), wheel,
                                                          deviceRate);
   if (segments.empty()) return Fail("--batch: the run is shorter than one output frame", kFailed);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/standard_streams.h"
 #include "render_args.h"
 #include "render_batch.h"
 #include "signal/cam_signal.h"
@@ -22,6 +23,7 @@
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "speed_limit.h"
 
 namespace vm::render {
 namespace {
@@ -34,8 +36,7 @@ constexpr int64_t kMaxRpm = 300000;
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
   auto built = BuildSignalImage(wheel);
   if (!built) {
-    error = "--teeth/--missing: no wave image for " + std::to_string(wheel.AvailableTeeth) + " teeth and " +
-            std::to_string(wheel.MissingTeeth) + " missing";
+    error = "--teeth/--missing: " + NoImageMessage(wheel);
     return false;
   }
   image = std::move(*built);
@@ -52,7 +53,8 @@ int WriteImage(const std::vector<std::string>& args) {
     return Fail(error);
   const std::string path = options->Value("--image");
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  if (!ReplaceFile(path, bytes)) return Fail("--image: cannot write " + path, kFailed);
+  std::string failure;
+  if (!ReplaceFile(path, bytes, &failure)) return Fail("--image: cannot write " + path + ": " + failure, kFailed);
   return 0;
 }
 
@@ -72,7 +74,8 @@ int WriteRendering(const std::vector<std::string>& args) {
       !ReadInteger(*options, "--rpm", 1, kMaxRpm, rpm, error) || !ReadSeconds(*options, "--seconds", seconds, error) ||
       !ReadDeviceRate(*options, deviceRate, error) || !BuildImage(wheel, image, error))
     return Fail(error);
-  if (!ReadWaveImage(image)) return Fail("--teeth/--missing: the image of this wheel has no frames to play");
+  if (!ReadWaveImage(image)) return Fail("--teeth/--missing: " + NoImageMessage(wheel));
+  if (const auto tooFast = SpeedLimitError(wheel, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
   const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
   if (rate.numerator > std::numeric_limits<int32_t>::max())
@@ -90,10 +93,19 @@ int WriteRendering(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   using namespace vm::render;
+  vm::OpenClosedStandardStreams();  // the file being written must not take a stream's number
   const std::vector<std::string> args(argv + 1, argv + argc);
   // Only option names count, so a file called "--out" is still a value.
   if (MentionsOption(args, "--batch")) return RenderBatchCommand(args);
   if (MentionsOption(args, "--image")) return WriteImage(args);
   if (MentionsOption(args, "--out")) return WriteRendering(args);
-  return Fail(args.empty() ? kUsage : "--image or --out: one of them is needed");
+  if (args.empty()) return Fail(kUsage);
+  // An argument that is no option (a value given to a flag) is the fault to name, not the
+  // missing --image or --out it may hide.
+  std::string error;
+  if (!Options::Parse(
+          args, {"--teeth", "--missing", "--position", "--rpm", "--seconds", "--exact-speed", "--cam", "--device-rate"},
+          error))
+    return Fail(error);
+  return Fail("--image or --out: one of them is needed");
 }

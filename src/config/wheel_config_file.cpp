@@ -2,6 +2,7 @@
 
 #include "common/parse_integer.h"
 #include "config/preference_file.h"
+#include "config/preference_text.h"
 #include "config/signal_options_file.h"
 
 namespace vm {
@@ -56,6 +57,20 @@ void LoadWheelConfig(const std::string& path, WheelConfig& config) {
   ReadPresets(file, config);
   ReadSignalOptions(file, config.Signal);
   static_cast<void>(file.Close());  // nothing was written: there is nothing to save
+}
+
+bool HasWheelKeys(const std::string& path) {
+  PreferenceFile file;
+  bool found = false;
+  if (file.Open(path, kConfigOptions) && file.SelectGroup("General") && file.ExamineKeys()) {
+    while (!found && file.NextKey()) {
+      const std::string name = file.KeyName();
+      for (const char* key : {"Type", "AvailableTeeth", "MissingTeeth", "WheelAt"})
+        found = found || EqualsIgnoringAsciiCase(name, key);  // as the reads look keys up
+    }
+  }
+  static_cast<void>(file.Close());  // nothing was written: there is nothing to save
+  return found;
 }
 
 bool SaveWheelConfig(const std::string& path, const WheelConfig& config, const std::vector<std::string>& presetTexts) {

@@ -16,6 +16,11 @@ WheelConfig DefaultWheelConfig();
 // build); WheelAt is always 1 or 2 afterwards.
 void LoadWheelConfig(const std::string& path, WheelConfig& config);
 
+// Whether the file holds a key of the wheel itself (Type, AvailableTeeth, MissingTeeth or
+// WheelAt in group "General"). A file without one (a batch file or any other text given by
+// mistake, an empty file) is not a wheel config, though LoadWheelConfig reads it as one.
+[[nodiscard]] bool HasWheelKeys(const std::string& path);
+
 // Replaces the file by the record and `presetTexts` (the items of the RPM preset list, saved
 // as keys "1", "2", ... of group "RPM"; no such group when there are none). False when the
 // save failed; the old file is then as it was.

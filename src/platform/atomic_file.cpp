@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/save_paths.h"
@@ -141,7 +142,7 @@ int CreateTemporary(const std::string& name) {
       if (Claim(fd, name)) return fd;
       ::close(fd);  // taken for a leftover by another save, which removes it
     } else if (errno != EEXIST || !ClearLeftover(name)) {
-      if (errno == EEXIST) errno = EBUSY;
+      if (errno == EEXIST || errno == EWOULDBLOCK) errno = EBUSY;  // a running save holds it
       return -1;
     }
   }
@@ -190,29 +191,55 @@ FileAccess ReadWholeFile(const std::string& path, std::string& bytes) {
   return access;
 }
 
-bool CanReplaceFile(const std::string& path) {
-  if (path.empty()) return false;
+namespace {
+
+constexpr int kNotRegular = -1;
+
+// Why a save to `path` cannot be expected to succeed: an errno value, kNotRegular, or 0
+// when it can.
+int ReplaceBlocker(const std::string& path) {
+  if (path.empty()) return ENOENT;
   const std::string target = SaveTarget(path);
   const std::string folder = FolderOf(target);
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT && FolderTakesNewFiles(folder);
-  return S_ISREG(st.st_mode) && TargetWritable(target);
+  if (::stat(folder.c_str(), &st) != 0) return errno;
+  if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+  if (::lstat(target.c_str(), &st) != 0) {
+    if (errno != ENOENT) return errno;
+    return FolderTakesNewFiles(folder) ? 0 : errno;
+  }
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  if (!S_ISREG(st.st_mode)) return kNotRegular;
+  return TargetWritable(target) ? 0 : errno;
 }
+
+std::string ReasonOf(int error) { return error == kNotRegular ? "not a regular file" : std::strerror(error); }
+
+}  // namespace
+
+bool CanReplaceFile(const std::string& path) { return ReplaceBlocker(path) == 0; }
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
 
 bool AtomicFileWriter::Open(const std::string& path) {
   Abandon();
-  if (!CanReplaceFile(path)) return false;
+  failure_.clear();
+  if (const int blocker = ReplaceBlocker(path); blocker != 0) {
+    failure_ = ReasonOf(blocker);
+    return false;
+  }
   target_ = SaveTarget(path);
   const std::string folder = FolderOf(target_);
   temporary_ = TemporaryPath(target_);
   fd_ = CreateTemporary(temporary_);
   if (fd_ < 0) {
+    // Only CreateTemporary says EBUSY: another running save holds this target's file.
+    failure_ = errno == EBUSY ? "in use by another save" : std::strerror(errno);
     const bool noNewFiles = (errno == EACCES || errno == EPERM) && !FolderTakesNewFiles(folder);
     temporary_.clear();
     if (noNewFiles) fd_ = OpenInPlace(target_);
+    if (fd_ >= 0) failure_.clear();
+    else if (noNewFiles) failure_ = std::strerror(errno);
     return fd_ >= 0;
   }
   if (!KeepModeAndOwner(fd_, target_)) return Fail();
@@ -252,6 +279,7 @@ bool AtomicFileWriter::Commit() {
     temporary_.clear();
   }
   const bool closed = ::close(fd_) == 0;
+  if (!closed) failure_ = std::strerror(errno);
   fd_ = -1;
   FlushFolder(FolderOf(target_));
   buffer_.clear();
@@ -260,6 +288,7 @@ bool AtomicFileWriter::Commit() {
 }
 
 bool AtomicFileWriter::Fail() {
+  failure_ = std::strerror(errno == 0 ? EIO : errno);
   Abandon();
   return false;
 }
@@ -274,9 +303,11 @@ void AtomicFileWriter::Abandon() {
   written_ = 0;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* failure) {
   AtomicFileWriter writer;
-  return writer.Open(path) && writer.Append(bytes) && writer.Commit();
+  if (writer.Open(path) && writer.Append(bytes) && writer.Commit()) return true;
+  if (failure) *failure = writer.failure();
+  return false;
 }
 
 void SetSaveFaultForTesting(SaveFault fault) { saveFault.store(fault); }

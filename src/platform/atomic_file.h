@@ -54,6 +54,10 @@ class AtomicFileWriter {
   [[nodiscard]] bool Commit();
   void Abandon();
   bool IsOpen() const { return fd_ >= 0; }
+  // Why the last step that returned false failed, in a few words: the system's reason
+  // ("Permission denied", "No space left on device"), "not a regular file", or "in use by
+  // another save" while another process saves the same file.
+  const std::string& failure() const { return failure_; }
 
  private:
   bool Flush();
@@ -62,14 +66,16 @@ class AtomicFileWriter {
   std::string target_;
   std::string temporary_;  // empty when writing in place
   std::string buffer_;
+  std::string failure_;
   uint64_t written_ = 0;  // bytes handed to the file so far, buffer included
   int fd_ = -1;
 };
 
 // Replaces the content of the file at `path` by `bytes` (creating it when missing) through
 // AtomicFileWriter. True when the new content is on the disk. False on any failure; the target
-// is then byte for byte as it was (unless written in place) and no temporary file is left.
-[[nodiscard]] bool ReplaceFile(const std::string& path, std::string_view bytes);
+// is then byte for byte as it was (unless written in place) and no temporary file is left;
+// `failure`, when given, then says why (AtomicFileWriter::failure).
+[[nodiscard]] bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* failure = nullptr);
 
 // Test seam: the step at which every following save fails, until set back to None.
 enum class SaveFault {

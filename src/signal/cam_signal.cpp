@@ -50,9 +50,13 @@ CamPulse CamPulseFrames(const SignalOptions& options, int64_t halfTooth, int64_t
   CamPulse pulse;
   const int64_t angle = std::clamp<int64_t>(options.camAngle, 0, kCamAngleMax);
   pulse.edge = (halfTooth + FramesOf(angle, cycleFrames)) % cycleFrames;
+  // At least one tooth period: the tools play a wheel at up to 0.45 tooth periods an output
+  // frame, so each half lasts at least two output frames and keeps its level, where a
+  // narrower one is smeared by the rate conversion at high RPM.
+  const int64_t toothPeriod = 2 * halfTooth;
   const int64_t width = options.camWidth > 0 ? FramesOf(std::min<int64_t>(options.camWidth, kCamWidthMax), cycleFrames)
-                                             : 2 * halfTooth;  // one tooth period
-  pulse.width = std::clamp<int64_t>(width, 1, cycleFrames / 2);
+                                             : toothPeriod;
+  pulse.width = std::clamp<int64_t>(std::max(width, toothPeriod), 1, cycleFrames / 2);
   return pulse;
 }
 

@@ -27,8 +27,8 @@ int32_t CrankRevolutionsPerImage(const WheelSignal& config);
 // BuildWaveImage of the wheel with the cam signal off. With it on, the wheel's frames over
 // one engine cycle (720 crankshaft degrees) on the left, and on the right the cam event at
 // `camAngle` degrees after the rising edge of the first tooth after the gap (the image's
-// first rising edge), each half `camWidth` degrees wide (one tooth period for 0), both
-// rounded to the nearest frame. No image where BuildWaveImage gives none.
+// first rising edge), each half `camWidth` degrees wide (one tooth period for 0, and never
+// less), both rounded to the nearest frame. No image where BuildWaveImage gives none.
 std::optional<WaveImage> BuildSignalImage(const WheelSignal& config);
 
 // Frame of the cam event's rising edge and the frames of each half, for an image of

@@ -70,18 +70,18 @@ bool RenderScheduleToWav(const std::string& path, std::span<const uint8_t> image
   }
   WavWriter writer;
   if (!writer.Open(path, deviceRate)) {
-    error = "cannot create the file";
+    error = "cannot create the file: " + writer.failure();
     return false;
   }
   bool written = true;
   const bool rendered = RenderSchedule(
       image, deviceRate, segments, [&](std::span<const int16_t> samples) { return written = writer.Append(samples); });
   if (!rendered) {
-    error = written ? "the wheel gives no playable sound at this rate" : "cannot write the file";
+    error = written ? "the wheel gives no playable sound at this rate" : "cannot write the file: " + writer.failure();
     return false;
   }
   if (!writer.Commit()) {
-    error = "cannot write the file";
+    error = "cannot write the file: " + writer.failure();
     return false;
   }
   return true;

@@ -77,6 +77,8 @@ bool SoundOutput::Open(const AudioDeviceOptions& options) {
   return true;
 }
 
+int32_t SoundOutput::DeviceRate() const { return impl_->device ? impl_->device->FramesPerSecond() : 0; }
+
 bool SoundOutput::Load(std::span<const uint8_t> image) {
   if (!impl_->device) return false;
   const auto frames = ReadWaveImage(image);

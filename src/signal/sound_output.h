@@ -31,6 +31,8 @@ class SoundOutput {
   bool HasSound() const;
   bool IsPlaying() const;
   void Close();
+  // The frames a second of the device opened last; 0 before Open.
+  int32_t DeviceRate() const;
 
   // For a player without a window. Pause silences the sound and keeps its position; Resume
   // plays on from there (from the first frame after Load, PlayLooped or Stop, which rewind).

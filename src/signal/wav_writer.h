@@ -24,6 +24,8 @@ class WavWriter {
   [[nodiscard]] bool Append(std::span<const int16_t> interleaved);
   [[nodiscard]] bool Commit();
   void Abandon();  // also when the writer goes out of scope uncommitted
+  // Why the file could not be written (AtomicFileWriter::failure).
+  const std::string& failure() const { return file_.failure(); }
 
  private:
   AtomicFileWriter file_;

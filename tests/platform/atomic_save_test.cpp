@@ -45,6 +45,25 @@ TEST_F(AtomicSaveTest, MissingFolderCreatesNothing) {
   ExpectUntouched();
 }
 
+// A failed save says why: the system's reason, or another save of the same file running.
+TEST_F(AtomicSaveTest, FailuresSayWhy) {
+  std::string failure;
+  EXPECT_FALSE(ReplaceFile(dir_.Path("missing/wheel.cfg"), kNew, &failure));
+  EXPECT_EQ(failure, "No such file or directory");
+  EXPECT_FALSE(ReplaceFile(dir_.path(), kNew, &failure));
+  EXPECT_EQ(failure, "Is a directory");
+  AtomicFileWriter running;
+  ASSERT_TRUE(running.Open(dir_.Path("old.cfg")));
+  EXPECT_FALSE(ReplaceFile(dir_.Path("old.cfg"), kNew, &failure));
+  EXPECT_EQ(failure, "in use by another save");
+  running.Abandon();
+  SetSaveFaultForTesting(SaveFault::Flush);
+  EXPECT_FALSE(ReplaceFile(dir_.Path("old.cfg"), kNew, &failure));
+  SetSaveFaultForTesting(SaveFault::None);
+  EXPECT_FALSE(failure.empty());
+  ExpectUntouched();
+}
+
 TEST_F(AtomicSaveTest, UnwritableFileOrFolderStaysAsItWas) {
   // Locking the file stops its save; locking the folder stops a new file in it.
   for (const auto& [locked, name] : {std::pair(dir_.Path("old.cfg"), "old.cfg"), std::pair(dir_.path(), "new.cfg")}) {

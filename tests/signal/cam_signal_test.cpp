@@ -204,5 +204,30 @@ TEST(CamSignal, TheRenderedStreamKeepsTheEventAtItsAngle) {
   }
 }
 
+// The shortest pulse keeps full level up to the window's top speed, and nearly so up to
+// the tools' (a tooth frequency of 45 % of the output rate), where a half lasts just over two
+// output frames and the conversion's triangle may straddle its edge by half a frame.
+TEST(CamSignal, TheShortestPulseKeepsItsLevelAtTopSpeed) {
+  constexpr int32_t deviceRate = 48000;
+  for (const Wheel& w : kWheels) {
+    const WheelSignal wheel = CamWheel(w, 90, 1, false);
+    const auto halfTooth = static_cast<double>(HalfToothFrames(w.teeth, w.missing, w.at));
+    const auto toolsTop = static_cast<int32_t>(0.45 * deviceRate * 2.0 * halfTooth / 11.2);
+    for (const auto& [rpm, level] : {std::pair{15000, 32000}, std::pair{toolsTop, 28000}}) {
+      const RateSegment segment{PlaybackRate(rpm), 4 * deviceRate / 10, 1};
+      int16_t low = 0, high = 0;
+      RenderSchedule(*BuildSignalImage(wheel), deviceRate, {&segment, 1}, [&](std::span<const int16_t> samples) {
+        for (size_t i = 1; i < samples.size(); i += 2) {
+          low = std::min(low, samples[i]);
+          high = std::max(high, samples[i]);
+        }
+        return true;
+      });
+      EXPECT_GE(high, level) << w.teeth << "+" << w.missing << " at " << rpm << " rpm";
+      EXPECT_LE(low, -level) << w.teeth << "+" << w.missing << " at " << rpm << " rpm";
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vm

@@ -36,16 +36,19 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::map<std::string, std::string>& environment, bool terminalOutput) {
+                           const std::map<std::string, std::string>& environment, const ChildStreams& streams) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(err) != 0) return;
-  if (terminalOutput ? ::openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0 : ::pipe(out) != 0) return;
+  if (streams.terminalOutput ? ::openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0 : ::pipe(out) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  if (!streams.inputFile.empty()) posix_spawn_file_actions_addopen(&actions, 0, streams.inputFile.c_str(), O_RDONLY, 0);
+  else if (!streams.closeInput) posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+  if (!streams.closeOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+  if (streams.closeInput) posix_spawn_file_actions_addclose(&actions, 0);
+  if (streams.closeOutput) posix_spawn_file_actions_addclose(&actions, 1);
   std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> env = Environment(environment);
@@ -62,7 +65,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 }
 
 ChildProcess::~ChildProcess() {
-  if (pid_ > 0) {
+  if (pid_ > 0 && status_ < 0) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
@@ -81,7 +84,7 @@ void ChildProcess::Send(const std::string& text) {
 
 // Reads whatever both streams hold, waiting at most `timeoutMs` for the first bytes.
 void ChildProcess::Drain(int timeoutMs) {
-  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};  // a closed one (-1) is skipped
   if (::poll(fds, 2, timeoutMs) <= 0) return;
   char bytes[65536];
   for (int i = 0; i < 2; ++i) {
@@ -108,12 +111,28 @@ std::string ChildProcess::ReadLine(std::chrono::milliseconds timeout) {
 
 void ChildProcess::Signal(int signal) { ::kill(pid_, signal); }
 
+void ChildProcess::CloseOutput() {
+  if (outFd_ >= 0) ::close(outFd_);
+  outFd_ = -1;
+}
+
+bool ChildProcess::EndsWithin(std::chrono::milliseconds timeout) {
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (status_ < 0 && ::waitpid(pid_, &status_, WNOHANG) == 0) {
+    status_ = -1;
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 int ChildProcess::Wait(std::chrono::milliseconds timeout) {
   if (in_ >= 0) ::close(in_);  // the end of its input
   in_ = -1;
   const auto until = std::chrono::steady_clock::now() + timeout;
-  int status = 0;
-  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+  int status = status_;
+  while (status < 0 && ::waitpid(pid_, &status, WNOHANG) == 0) {
+    status = -1;
     if (std::chrono::steady_clock::now() > until) return -1;
     Drain(1);
   }

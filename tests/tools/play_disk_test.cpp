@@ -38,11 +38,13 @@ class PlayTest : public ::testing::Test {
   // about ten times faster than a sound card.
   std::unique_ptr<ChildProcess> Play(const Args& args, const std::string& device, bool fast = false,
                                      bool terminal = false) const {
+    ChildStreams streams;
+    streams.terminalOutput = terminal;
     auto child = std::make_unique<ChildProcess>(
         VELOMIRA_PLAY, args,
         std::map<std::string, std::string>{
             {"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", Path(device)}, {"SDL_DISKAUDIODELAY", fast ? "1" : ""}},
-        terminal);
+        streams);
     EXPECT_TRUE(child->Started());
     return child;
   }
@@ -375,6 +377,9 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
 TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
   Write("bad.cfg", "[General]\r\nAvailableTeeth = -1\r\n");
+  Write("passwd", "root:x:0:0:root:/root:/bin/bash\n");
+  Write("empty.cfg", "");
+  Write("signal.cfg", "[Signal]\r\nCam = 1\r\n");
   fs::create_directory(Path("folder"));
   // clang-format off
   const struct { Args args; std::string message; /* how the one line starts */ } cases[] = {
@@ -388,7 +393,17 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
       {{"--config", Path("bad.cfg"), "--rpm", "1000"}, "velomira-play: --config: " + Path("bad.cfg") +
                                                          ": no wave image for -1 teeth and 2 missing"},
       {{"--teeth", "0", "--missing", "0", "--position", "camshaft", "--rpm", "1000"},
-       "velomira-play: --teeth/--missing: no wave image for 0 teeth and 0 missing"},
+       "velomira-play: --teeth/--missing: no wave image for 0 teeth and 0 missing: a wheel has 0 or more of each, "
+       "1 to 344 in all on the crankshaft (689 on the camshaft)\n"},
+      {{"--teeth", "999999999999", "--missing", "2", "--position", "camshaft", "--rpm", "1000"},
+       "velomira-play: --teeth: expected a whole number from 0 to 689, got \"999999999999\"\n"},
+      // Not a wheel config: the default wheel must not play instead (bounded, in case it does).
+      {{"--config", Path("passwd"), "--rpm", "1000", "--seconds", "0.2"},
+       "velomira-play: --config: " + Path("passwd") + " is not a wheel config"},
+      {{"--config", Path("empty.cfg"), "--rpm", "1000", "--seconds", "0.2"},
+       "velomira-play: --config: " + Path("empty.cfg") + " is not a wheel config"},
+      {{"--config", Path("signal.cfg"), "--rpm", "1000", "--seconds", "0.2"},
+       "velomira-play: --config: " + Path("signal.cfg") + " is not a wheel config"},
       {{"--teeth", "58", "--missing", "2", "--position", "crankshaft", "--cam", "90", "--rpm", "1000",
         "--revolutions", "3"},
        "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
@@ -405,6 +420,73 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
     EXPECT_EQ(runs[i]->Output(), "");
     EXPECT_FALSE(fs::exists(Path("device" + std::to_string(i) + ".raw")));
+  }
+}
+
+// Teeth passing at more than 45 % of the output rate cannot be told apart: refused at the
+// start (the device opens to tell its rate, and hears only silence), on a control line, and
+// by velomira-render, each naming the highest RPM this wheel plays at this rate.
+TEST_F(PlayTest, SpeedsPastTheOutputAreRefused) {
+  Write("fast.rbt", "500|2000|3000\r\n500|3000|4000\r\n");
+  const Args wide = {"--teeth", "300", "--missing", "2", "--position", "crankshaft"};
+  const std::string rpmError = "--rpm: 60000 RPM is too fast for a 48000 Hz output: this wheel plays up to 54000 RPM\n";
+  const std::string batchError =
+      "--batch: step 2: 4000 RPM is too fast for a 48000 Hz output: this wheel plays up to 3857 RPM\n";
+  Args batch = wide, render = wide, renderBatch = wide;
+  batch.insert(batch.end(), {"--batch", Path("fast.rbt")});
+  render = {"--rpm", "60000", "--seconds", "0.1", "--out", Path("out.wav")};
+  renderBatch.insert(renderBatch.end(), {"--batch", Path("fast.rbt"), "--out", Path("out.wav")});
+  // clang-format off
+  const struct { const char* program; Args args; std::string errors; } cases[] = {
+      {VELOMIRA_PLAY, {"--rpm", "60000", "--seconds", "0.3"}, "velomira-play: " + rpmError},
+      {VELOMIRA_PLAY, batch, "velomira-play: " + batchError},
+      {VELOMIRA_RENDER, {"--teeth", "46", "--missing", "2", "--position", "camshaft", "--rpm", "60000", "--seconds",
+                         "0.1", "--out", Path("out.wav")}, "velomira-render: " + rpmError},
+      {VELOMIRA_RENDER, renderBatch, "velomira-render: " + batchError},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.errors);
+    ChildProcess run(c.program, c.args, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", Path("device.raw")}});
+    EXPECT_EQ(run.Wait(), 2);
+    const std::string& errors = run.Errors();
+    EXPECT_TRUE(errors.ends_with(c.errors)) << errors;  // after the disk driver's own lines
+    EXPECT_TRUE(Silent(Played("device.raw")));
+    EXPECT_FALSE(fs::exists(Path("out.wav")));
+  }
+  auto play = Play({"--control"}, "device.raw");
+  auto ask = [&](const std::string& line) {
+    play->Send(line + "\n");
+    return play->ReadLine();
+  };
+  EXPECT_EQ(ask("rpm 60000"),
+            "error: rpm R: 60000 RPM is too fast for a 48000 Hz output: this wheel plays up to 54000 RPM");
+  EXPECT_EQ(ask("rpm 54000"), "ok");
+  EXPECT_EQ(ask("ramp 54001 100"),
+            "error: ramp R: 54001 RPM is too fast for a 48000 Hz output: this wheel plays up to 54000 RPM");
+  EXPECT_EQ(ask("quit"), "ok");
+  EXPECT_EQ(play->Wait(), 0) << play->Errors();
+}
+
+// velomira-render's messages name the argument at fault, and a file it cannot write says why.
+TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
+  fs::create_directory(Path("folder"));
+  const Args wheel = {"--teeth", "58", "--missing", "2", "--position", "crankshaft"};
+  Args image = wheel, out = wheel;
+  image.insert(image.end(), {"--image", Path("folder")});
+  out.insert(out.end(), {"--rpm", "1000", "--seconds", "0.1", "--out", Path("missing/out.wav")});
+  // clang-format off
+  const struct { Args args; int code; std::string errors; } cases[] = {
+      {{"--exact-speed", "1"}, 2, "velomira-render: \"1\": not an option; --exact-speed takes no value\n"},
+      {image, 1, "velomira-render: --image: cannot write " + Path("folder") + ": Is a directory\n"},
+      {out, 1, "velomira-render: --out: " + Path("missing/out.wav") + ": cannot create the file: "
+               "No such file or directory\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    ChildProcess render(VELOMIRA_RENDER, c.args, {});
+    EXPECT_EQ(render.Wait(), c.code) << c.errors;
+    EXPECT_EQ(render.Errors(), c.errors);
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
+#include "support/files.h"
+
 #include "../../tools/play_args.h"
 #include "../../tools/play_control.h"
 #include "../../tools/play_status.h"
@@ -155,6 +159,17 @@ TEST(PlayStatus, FiguresAndTheBar) {
   };
   // clang-format on
   for (const auto& [figures, line] : cases) EXPECT_EQ(StatusLine(figures), line);
+}
+
+// The manual's synopsis is the usage --help prints, once its fonts are taken out.
+TEST(PlayArgs, TheManualsSynopsisIsTheUsage) {
+  const std::string page = test::ReadFile(VELOMIRA_SOURCE_DIR "/packaging/man/velomira-play.1");
+  const size_t start = page.find(".SH SYNOPSIS\n") + 13;
+  std::string synopsis = page.substr(start, page.find("\n.br", start) - start);
+  synopsis = std::regex_replace(synopsis, std::regex(R"(\\f[BIPR])"), "");
+  synopsis = std::regex_replace(synopsis, std::regex(R"(\\-)"), "-");
+  synopsis = std::regex_replace(synopsis, std::regex("\n"), " ");
+  EXPECT_EQ("usage: " + synopsis, kUsage);
 }
 
 }  // namespace

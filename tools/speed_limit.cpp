@@ -1,0 +1,52 @@
+#include "speed_limit.h"
+
+#include <algorithm>
+
+#include "batch/rpm_slider.h"
+#include "common/parse_integer.h"
+#include "signal/exact_rate.h"
+#include "signal/wave_image.h"
+
+namespace vm::render {
+
+bool PlaysAtRate(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate) {
+  const int64_t halfTooth = HalfToothFrames(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt);
+  if (halfTooth <= 0 || rpm < 1 || rpm > INT32_MAX || deviceRate < 1) return false;
+  const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
+  // Teeth per second, rate / (2 × halfTooth), up to 0.45 × deviceRate; in whole numbers,
+  // far inside 64 bits (a rate under 2^32, a half tooth under 2^11, a denominator under 2^10).
+  return 10 * rate.numerator <= 9 * halfTooth * int64_t{deviceRate} * rate.denominator;
+}
+
+int64_t HighestPlayableRpm(const WheelSignal& wheel, int32_t deviceRate, int64_t ceiling) {
+  // The rate grows with the RPM, so the RPMs that play are 1 up to some highest one.
+  int64_t low = 0;
+  int64_t high = ceiling;
+  while (low < high) {
+    const int64_t middle = low + (high - low + 1) / 2;
+    if (PlaysAtRate(wheel, middle, deviceRate)) low = middle;
+    else high = middle - 1;
+  }
+  return low;
+}
+
+std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate, int64_t ceiling) {
+  if (PlaysAtRate(wheel, rpm, deviceRate)) return std::nullopt;
+  return FormatDecimal(rpm) + " RPM is too fast for a " + FormatDecimal(deviceRate) +
+         " Hz output: this wheel plays up to " + FormatDecimal(HighestPlayableRpm(wheel, deviceRate, ceiling)) + " RPM";
+}
+
+std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const std::vector<BatchRow>& rows,
+                                                int32_t deviceRate) {
+  constexpr int64_t lowest = RpmOfSliderPosition(kRpmSliderMinimum);
+  constexpr int64_t highest = RpmOfSliderPosition(kRpmSliderMaximum);
+  for (size_t step = 0; step < rows.size(); ++step) {
+    const int64_t rpm = std::clamp<int64_t>(
+        std::max<int64_t>(ParseInteger32(rows[step][1]), ParseInteger32(rows[step][2])), lowest, highest);
+    if (auto error = SpeedLimitError(wheel, rpm, deviceRate, highest))
+      return "step " + FormatDecimal(static_cast<int64_t>(step) + 1) + ": " + *error;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vm::render
