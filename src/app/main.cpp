@@ -7,10 +7,13 @@
 #include "batch/ids.h"
 #include "platform/quit_signals.h"
 #include "platform/requesters_qt.h"
+#include "platform/standard_streams.h"
 #include "platform/toolkit.h"
 #include "signal/sound_output.h"
 
 int main(int, char** argv) {
+  // Before Qt opens anything: a descriptor of its own must never take a closed stream's number.
+  vm::OpenClosedStandardStreams();
   // The command line is not for us: Qt is not given it either.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
