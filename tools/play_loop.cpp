@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "batch/ideal_run.h"
-#include "batch/ids.h"
 #include "batch/rpm_slider.h"
 #include "batch/runner_thread.h"
 #include "common/parse_integer.h"
@@ -60,7 +59,7 @@ class Player {
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
   void LaunchBatchStep();
-  void OnRunnerEvent(const Event& event);
+  void OnRunnerReport(const RunnerReport& report);
   void OnStepDone();
   void ReadControl();
   void TakeByte(char byte);
@@ -135,7 +134,7 @@ bool Player::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role) {
   if (++lastGeneration_ == 0) ++lastGeneration_;  // 0 marks events of no runner
   RunnerMailbox* mailbox = &mailbox_;
   runner_ = RunnerThread::Launch(durationMs, rpm1, rpm2, lastGeneration_,
-                                 [mailbox](const Event& event) { mailbox->Post(event); });
+                                 [mailbox](const RunnerReport& report) { mailbox->Post(report); });
   if (!runner_) return false;
   liveGeneration_ = lastGeneration_;
   role_ = role;
@@ -158,17 +157,17 @@ void Player::LaunchBatchStep() {
   end_ = End::Quick;
 }
 
-void Player::OnRunnerEvent(const Event& event) {
-  if (event.generation != liveGeneration_) return;
-  if (event.kind == EventStepDone) {
+void Player::OnRunnerReport(const RunnerReport& report) {
+  if (report.generation != liveGeneration_) return;
+  if (report.kind == RunnerReport::Kind::StepDone) {
     if (role_ == Role::BatchStep) return OnStepDone();
     RetireRunner();
     return SetSpeed(rampTarget_);  // a ramp ends on its target, whatever its ticks reached
   }
-  if (event.kind != RunnerSetSliderEvent) return;
+  if (report.kind != RunnerReport::Kind::SliderPosition) return;
   const int64_t rpm = role_ == Role::BatchStep
-                          ? RpmOfSliderPosition(std::clamp(event.value, kRpmSliderMinimum, kRpmSliderMaximum))
-                          : std::clamp<int64_t>(2 * int64_t{event.value}, 1, kMaxRpm);
+                          ? RpmOfSliderPosition(std::clamp(report.position, kRpmSliderMinimum, kRpmSliderMaximum))
+                          : std::clamp<int64_t>(2 * int64_t{report.position}, 1, kMaxRpm);
   SetSpeed(rpm);
 }
 
@@ -269,7 +268,7 @@ void Player::Wait() {
   if (::poll(fds, count, static_cast<int>(std::max<Ms::rep>(timeout.count(), 0))) <= 0) return;
   if (fds[1].revents != 0) end_ = End::Quick;
   if (fds[0].revents != 0)
-    for (const Event& event : mailbox_.Take()) OnRunnerEvent(event);
+    for (const RunnerReport& report : mailbox_.Take()) OnRunnerReport(report);
   if (count == 3 && fds[2].revents != 0 && end_ == End::None) ReadControl();
 }
 

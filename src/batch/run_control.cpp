@@ -1,6 +1,7 @@
 // Running the table: run-all, single step, the end of a step and Stop.
 #include "batch/batch_state.h"
 #include "batch/ids.h"
+#include "batch/runner_events.h"
 #include "common/parse_integer.h"
 #include "signal/sound_output.h"
 
@@ -85,7 +86,10 @@ void BatchController::Impl::LaunchRunner(int row) {
   Toolkit* sink = &toolkit;
   runner = RunnerThread::Launch(
       ParseInteger32(texts[0]), ParseInteger32(texts[1]), ParseInteger32(texts[2]), liveGeneration,
-      [sink](const Event& event) { sink->PostEvent(event); }, runnerClock);
+      [sink](const RunnerReport& report) {
+        for (const Event& event : RunnerEvents(report)) sink->PostEvent(event);
+      },
+      runnerClock);
   // No thread: nothing will come, and the run waits for "Stop" as it would for a step.
 }
 

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "batch/ids.h"
-
 namespace vm {
 namespace {
 
@@ -34,22 +32,12 @@ class StepPoster {
  public:
   StepPoster(RunnerSink& sink, uint32_t generation) : sink_(sink), generation_(generation) {}
 
-  void Slider(int32_t position) {
-    Post(MakeEvent(RunnerSetSliderEvent, MainWindow, RpmSlider), position, {});
-    Post(MakeEvent(ControlEvent, MainWindow, RpmSlider), 0, {});
-  }
-  void Countdown(std::string text) {
-    Post(MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField), 0, std::move(text));
-  }
-  void Done() { Post(MakeEvent(EventStepDone, MainWindow), 0, {}); }
+  void Slider(int32_t position) { Post({RunnerReport::Kind::SliderPosition, position, {}, generation_}); }
+  void Countdown(std::string text) { Post({RunnerReport::Kind::Countdown, 0, std::move(text), generation_}); }
+  void Done() { Post({RunnerReport::Kind::StepDone, 0, {}, generation_}); }
 
  private:
-  void Post(Event event, int32_t value, std::string text) {
-    event.generation = generation_;
-    event.value = value;
-    event.text = std::move(text);
-    sink_.Post(event);
-  }
+  void Post(const RunnerReport& report) { sink_.Report(report); }
 
   RunnerSink& sink_;
   uint32_t generation_;

@@ -21,7 +21,7 @@ class SteadyRunnerClock final : public RunnerClock {
 
 class RunnerThread {
  public:
-  using PostFunction = std::function<void(const Event&)>;
+  using PostFunction = std::function<void(const RunnerReport&)>;
   static constexpr std::chrono::milliseconds StopBound{500};
 
   // Starts RunStep for one step; nullptr when no thread can be created. `post` must not
