@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "app/batch/batch_controller.h"
 #include "app/tone_control.h"
-#include "batch/batch_controller.h"
 #include "config/wheel_config.h"
 #include "platform/toolkit.h"
 

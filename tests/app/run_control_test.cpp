@@ -11,7 +11,7 @@
 #include <random>
 #include <set>
 
-#include "batch/runner_events.h"
+#include "app/batch/runner_events.h"
 #include "batch/runner_thread.h"
 #include "platform/quit_signals.h"
 #include "support/no_new_threads.h"

@@ -1,7 +1,7 @@
 // Running the table: run-all, single step, the end of a step and Stop.
-#include "batch/batch_state.h"
-#include "batch/ids.h"
-#include "batch/runner_events.h"
+#include "app/batch/batch_state.h"
+#include "app/batch/runner_events.h"
+#include "app/ids.h"
 #include "common/parse_integer.h"
 #include "signal/sound_output.h"
 

@@ -1,6 +1,6 @@
-#include "batch/runner_events.h"
+#include "app/batch/runner_events.h"
 
-#include "batch/ids.h"
+#include "app/ids.h"
 
 namespace vm {
 namespace {
