@@ -1,7 +1,7 @@
 #pragma once
 // The fixed numbers by which the program's windows, controls, menu items and own events are
-// addressed. Events carry them, and the batch runner posts events naming controls by number,
-// so none of them may change. The toolkit's own numbers (event kinds it raises, sub-types,
+// addressed. Events carry them as plain numbers (the runner's reports become events naming
+// RpmSlider and CountdownField), so none of them may change. The toolkit's own numbers (event kinds it raises, sub-types,
 // MainMenu) are in platform/toolkit.h.
 
 #include <cstdint>
@@ -80,8 +80,8 @@ inline constexpr ControlId CamCancelButton{34};
 
 // Event kinds of the program's own
 inline constexpr EventKind EventStepDone{65536};
-// The batch runner's two window calls travel through the event queue as these kinds, so
-// that they keep their order with its other events and can be dropped with them.
+// The batch runner's slider moves and countdowns travel through the event queue as these
+// kinds, so that they keep their order with its other events and can be dropped with them.
 inline constexpr EventKind RunnerSetSliderEvent{65537};
 inline constexpr EventKind RunnerStatusTextEvent{65538};
 
