@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "signal/pcm16.h"
 #include "signal/wav_header.h"
 
 namespace vm {
@@ -15,18 +16,12 @@ constexpr int32_t kHeaderBytes = kWavHeaderBytes;
 constexpr int16_t kLow = -32000;
 constexpr int16_t kHigh = 32000;
 
-void Put16(uint8_t* at, uint16_t value) {
-  at[0] = static_cast<uint8_t>(value & 0xFFu);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
 // Frames of `count` identical (left, right = -left) pairs from `at` on; returns the next free byte.
 uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
-  const auto l = static_cast<uint16_t>(left);
-  const auto r = static_cast<uint16_t>(-left);
+  const auto right = static_cast<int16_t>(-left);
   for (int64_t i = 0; i < count; ++i, at += 4) {
-    Put16(at, l);
-    Put16(at + 2, r);
+    PutSample(at, left);
+    PutSample(at + 2, right);
   }
   return at;
 }
