@@ -14,6 +14,7 @@
 
 #include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -37,10 +38,7 @@ WheelSignal CamWheel(const Wheel& w, int32_t angle, int32_t width, bool exact) {
   return wheel;
 }
 
-int16_t Sample(const WaveImage& image, size_t frame, int channel) {
-  const uint8_t* at = image.data() + 44 + 4 * frame + 2 * channel;
-  return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
-}
+int16_t Sample(const WaveImage& image, size_t frame, int channel) { return test::SampleAt(image, frame, channel, 44); }
 
 // A comparator with hysteresis, optionally behind the high-pass. Feed it levels held for
 // `seconds` each; it tells when it goes high.
