@@ -1,8 +1,8 @@
 #pragma once
 // The fixed numbers by which the program's windows, controls, menu items and own events are
 // addressed. Events carry them as plain numbers (the runner's reports become events naming
-// RpmSlider and CountdownField), so none of them may change. The toolkit's own numbers (event kinds it raises, sub-types,
-// MainMenu) are in platform/toolkit.h.
+// RpmSlider and CountdownField), so none of them may change. The toolkit's own numbers (event kinds it raises,
+// sub-types, MainMenu) are in platform/toolkit.h.
 
 #include <cstdint>
 
@@ -53,6 +53,11 @@ inline constexpr ControlId BatchList{11};
 inline constexpr ControlId BatchStartButton{12};
 inline constexpr ControlId LoopCheckBox{13};
 inline constexpr ControlId StepButton{14};
+// The wheel's own controls: neither the tone nor a batch run lets them change while the sound
+// plays, so a control added for the wheel is locked by both from this one list.
+inline constexpr ControlId kWheelControls[] = {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption};
+// The batch table's controls, which the tone locks as well.
+inline constexpr ControlId kBatchControls[] = {BatchList, BatchStartButton, LoopCheckBox, StepButton};
 
 // Controls of NameDialog
 inline constexpr ControlId NameEdit{17};

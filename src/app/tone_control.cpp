@@ -13,9 +13,11 @@ namespace vm {
 
 namespace {
 
-// Controls the tone keeps from the user while it plays, in the order they are switched.
-constexpr ControlId kLockedWhilePlaying[] = {TeethSpin, MissingSpin,      CamshaftOption, CrankshaftOption,
-                                             BatchList, BatchStartButton, LoopCheckBox,   StepButton};
+// Controls the tone keeps from the user while it plays: the wheel's, then the batch table's.
+void SetLockedEnabled(Toolkit& toolkit, bool enabled) {
+  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+  for (ControlId id : kBatchControls) toolkit.SetEnabled(id, enabled);
+}
 
 Event SliderEvent() { return MakeEvent(ControlEvent, MainWindow, RpmSlider, Change); }
 
@@ -31,7 +33,7 @@ void ToneControl::OnStartStopButton() {
 }
 
 void ToneControl::StartTone() {
-  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, false);
+  SetLockedEnabled(toolkit_, false);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
@@ -47,7 +49,7 @@ void ToneControl::StopTone() {
   sound_.Stop();  // the sound stays loaded
   toolkit_.SetEnabled(RpmSlider, false);
   toolkit_.SetEnabled(RpmCombo, false);
-  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, true);
+  SetLockedEnabled(toolkit_, true);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");

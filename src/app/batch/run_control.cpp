@@ -8,8 +8,8 @@
 namespace vm {
 
 void BatchController::Impl::SetWheelAndLoadEnabled(bool enabled) {
-  for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
-    toolkit.SetEnabled(id, enabled);
+  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+  toolkit.SetEnabled(StartStopButton, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, ConfigLoadItem, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, BatchLoadItem, enabled);
 }
