@@ -28,7 +28,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
 
-// RpmSlider's range: a batch run's RPM passes through it as in the window.
+// The status line is redrawn this often. The loop sleeps in poll() at most kIdlePoll, and
+// at most kEndPoll while it counts revolutions, so an end by revolutions is not overshot.
 constexpr Ms kStatusEvery{250};
 constexpr Ms kEndPoll{10};
 constexpr Ms kIdlePoll{250};

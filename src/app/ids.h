@@ -19,7 +19,7 @@ inline constexpr WindowId CamDialog{3};
 // Menus (the menu bar is the toolkit's MainMenu)
 inline constexpr MenuId BatchPopupMenu{1};
 
-// Menu items of MainMenu (6..9 also in BatchPopupMenu)
+// Menu items of MainMenu (StepEditItem to StepAddItem also in BatchPopupMenu)
 inline constexpr ItemId ConfigLoadItem{0};
 inline constexpr ItemId ConfigSaveItem{1};
 inline constexpr ItemId BatchLoadItem{2};
@@ -34,7 +34,7 @@ inline constexpr ItemId AboutItem{10};
 inline constexpr ItemId ExactSpeedItem{11};
 inline constexpr ItemId CamSignalItem{12};
 
-// Menu item of the step dialog's Return shortcut (window 2)
+// Menu item of the step dialog's Return shortcut (in StepDialog)
 inline constexpr ItemId StepReturnItem{1};
 
 // Controls of MainWindow

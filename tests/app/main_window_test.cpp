@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, ShortcutKeysGoToTheMenuNotToTheFocusedField) {
   Click(StartStopButton);
   Type(RpmCombo, "3000");
   ASSERT_TRUE(toolkit.IsEnabled(SetButton));
-  // Return in the field is item 6 (disabled here), not "Set"; Delete does not edit the field.
+  // Return in the field is StepEditItem (disabled here), not "Set"; Delete does not edit the field.
   Key(RpmCombo, Qt::Key_Return);
   QLineEdit* field = static_cast<QComboBox*>(Widget(RpmCombo))->lineEdit();
   field->setCursorPosition(0);
