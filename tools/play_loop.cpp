@@ -121,12 +121,7 @@ int Player::Run() {
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
 void Player::SetSpeed(int64_t rpm) {
   rpm_ = rpm;
-  const RateFraction rate = SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm));
-  if (rate.denominator == 1) {
-    sound_.SetRate(static_cast<int32_t>(rate.numerator));
-  } else {
-    sound_.SetExactRate(rate.numerator, rate.denominator);
-  }
+  sound_.SetRate(SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm)));
   sound_.Resume();
 }
 

@@ -70,17 +70,11 @@ void ToneControl::LoadCurrentWheel() {
   }
 }
 
-// Without the exact speed, exactly the rate PlaybackRate gives, as always.
+// The loaded sound's wheel, at the exact speed as the menu has it now.
 void ToneControl::ApplyRate(int64_t rpm) {
-  if (!config_.Signal.exactSpeed) {
-    sound_.SetRate(PlaybackRate(LowBits32(rpm)));
-    return;
-  }
-  // The loaded sound's wheel, without copying its record on every slider move.
-  const int32_t wheelRpm = LowBits32(rpm);
-  const std::optional<RateFraction> exact = ExactPlaybackRate(loaded_, wheelRpm);
-  const RateFraction rate = exact ? *exact : RateFraction{PlaybackRate(wheelRpm), 1};
-  sound_.SetExactRate(rate.numerator, rate.denominator);
+  WheelSignal wheel = loaded_;
+  wheel.Signal.exactSpeed = config_.Signal.exactSpeed;
+  sound_.SetRate(SignalPlaybackRate(wheel, LowBits32(rpm)));
 }
 
 void ToneControl::OnExactSpeedChanged() {

@@ -7,6 +7,7 @@
 
 #include "signal/pcm16.h"
 #include "signal/wav_header.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm {
 namespace {
@@ -29,15 +30,13 @@ uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
 }  // namespace
 
 std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
-  // Such values can only come from a config file. A zero sum would divide by zero, and a
-  // negative count would write more frames than the data chunk holds, so they get no image.
-  // The sum is taken in 64 bits so that two large counts cannot overflow.
+  // A negative count would write more frames than the data chunk holds: no wheel, no image.
+  const auto geometry = GeometryOfWheel(availableTeeth, missingTeeth, wheelAt);
+  if (!geometry) return std::nullopt;
   const int64_t p = availableTeeth;
   const int64_t m = missingTeeth;
-  if (p < 0 || m < 0 || p + m < 1 || (wheelAt != Camshaft && wheelAt != Crankshaft)) return std::nullopt;
-
-  const int64_t n = HalfToothFrames(availableTeeth, missingTeeth, wheelAt);
-  const int64_t dataBytes = 8 * n * p + 8 * n * m;
+  const int64_t n = geometry->halfToothFrames;
+  const int64_t dataBytes = 4 * geometry->revolutionFrames;
   if (dataBytes > std::numeric_limits<int32_t>::max() - kHeaderBytes) return std::nullopt;
 
   WaveImage image;
@@ -54,13 +53,6 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   }
   PutFrames(at, 2 * n * m, kLow);
   return image;
-}
-
-int64_t HalfToothFrames(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
-  // Three truncating divisions in this order; each truncation shows in the signal.
-  const int64_t q1 = kNominalRate / (2 * (int64_t{availableTeeth} + missingTeeth));
-  const int64_t q2 = q1 / 32;
-  return q2 / wheelAt;
 }
 
 int32_t PlaybackRate(int32_t rpm) {

@@ -14,6 +14,7 @@
 
 #include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
+#include "signal/wheel_geometry.h"
 #include "support/samples.h"
 
 namespace vm {
@@ -146,7 +147,7 @@ TEST(CamSignal, TheImageIsTheWheelOverOneCycleBesideAPulseWithoutMean) {
     }
     EXPECT_EQ(sum, 0) << w.teeth;
     // One tooth period by default: 2 N frames, N being half of it.
-    EXPECT_EQ(high, 2 * static_cast<size_t>(HalfToothFrames(w.teeth, w.missing, w.at))) << w.teeth;
+    EXPECT_EQ(high, 2 * static_cast<size_t>(GeometryOfWheel(w.teeth, w.missing, w.at)->halfToothFrames)) << w.teeth;
     EXPECT_EQ(std::string(image.begin() + 36, image.begin() + 40), "data");
     EXPECT_EQ(image[40] | image[41] << 8 | image[42] << 16, static_cast<int>(4 * frames));
   }
