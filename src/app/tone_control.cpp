@@ -70,10 +70,11 @@ void ToneControl::LoadCurrentWheel() {
   }
 }
 
-// The loaded sound's wheel, at the exact speed as the menu has it now.
+// The loaded sound's wheel under the signal options as they are now: an option of the rate
+// (the exact speed) takes effect at once, one of the image at the next load.
 void ToneControl::ApplyRate(int64_t rpm) {
   WheelSignal wheel = loaded_;
-  wheel.Signal.exactSpeed = config_.Signal.exactSpeed;
+  wheel.Signal = config_.Signal;
   sound_.SetRate(SignalPlaybackRate(wheel, LowBits32(rpm)));
 }
 
