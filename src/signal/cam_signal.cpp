@@ -55,8 +55,7 @@ CamPulse CamPulseFrames(const SignalOptions& options, int64_t halfTooth, int64_t
 std::optional<WaveImage> BuildSignalImage(const WheelSignal& config) {
   std::optional<WaveImage> wheel = BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
   if (!wheel || !config.Signal.cam || wheel->size() <= kHeaderBytes) return wheel;
-  const int64_t halfTooth = GeometryOfWheel(config.AvailableTeeth, config.MissingTeeth, config.WheelAt)
-                                ->halfToothFrames;
+  const int64_t halfTooth = GeometryOfWheel(config)->halfToothFrames;  // a wheel with an image has one
   // Within BuildWaveImage's bounds an image holds at most about 1400 frames, so two
   // revolutions of it are small.
   WaveImage image = Repeated(*wheel, CrankRevolutionsPerImage(config));

@@ -8,7 +8,7 @@
 namespace vm {
 
 std::optional<RateFraction> ExactPlaybackRate(const WheelSignal& wheel, int32_t rpm) {
-  const auto geometry = GeometryOfWheel(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt);
+  const auto geometry = GeometryOfWheel(wheel);
   if (rpm < 1 || !geometry || geometry->revolutionFrames == 0) return std::nullopt;
   // One revolution is at most 44100 / 32 frames, so the product stays far inside 64 bits.
   const int64_t frames = geometry->revolutionFrames;

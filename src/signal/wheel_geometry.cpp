@@ -22,4 +22,8 @@ std::optional<WheelGeometry> GeometryOfWheel(int32_t availableTeeth, int32_t mis
   return WheelGeometry{n, 2 * n * teeth};
 }
 
+std::optional<WheelGeometry> GeometryOfWheel(const WheelSignal& wheel) {
+  return GeometryOfWheel(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt);
+}
+
 }  // namespace vm

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "signal/wheel_signal.h"
+
 namespace vm {
 
 // Each tooth is N low frames, then N high ones; the gap is low. So the image's first rising
@@ -18,5 +20,7 @@ struct WheelGeometry {
 // than Camshaft or Crankshaft. Such values can only come from a config file. A wheel may
 // still have no frames (N = 0 for very many teeth).
 std::optional<WheelGeometry> GeometryOfWheel(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt);
+// The same for a wheel record, so that its users need not pick its fields.
+std::optional<WheelGeometry> GeometryOfWheel(const WheelSignal& wheel);
 
 }  // namespace vm
