@@ -5,12 +5,13 @@
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "signal/exact_rate.h"
-#include "signal/wave_image.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm::render {
 
 bool PlaysAtRate(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate) {
-  const int64_t halfTooth = HalfToothFrames(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt);
+  const auto geometry = GeometryOfWheel(wheel);
+  const int64_t halfTooth = geometry ? geometry->halfToothFrames : 0;
   if (halfTooth <= 0 || rpm < 1 || rpm > INT32_MAX || deviceRate < 1) return false;
   const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
   // Teeth per second, rate / (2 × halfTooth), up to 0.45 × deviceRate; in whole numbers,

@@ -9,10 +9,6 @@
 
 namespace vm::test {
 
-// Rising zero crossings of the left channel of interleaved stereo frames, in frames,
-// placed between samples by linear interpolation.
-std::vector<double> RisingEdges(std::span<const int16_t> interleaved);
-
 struct WheelSignal {
   size_t overLimit = 0;     // samples beyond ±32000
   size_t notAntiphase = 0;  // frames whose right sample is not the left one's negative
