@@ -2,6 +2,7 @@
 // Everything is read and checked before the sound device opens, so bad arguments or files
 // play nothing. Exit codes: 0 done, 1 no sound device, 2 bad arguments or an unreadable file.
 
+#include <poll.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -44,7 +45,11 @@ int main(int argc, char** argv) {
   ::signal(SIGPIPE, SIG_IGN);
   const int quit = vm::InstallQuitSignalPipe();
   vm::SoundOutput sound;
-  if (!sound.Open()) return Fail("cannot open the sound device", kNoDevice);
+  // A signal while the device opens ends the program as it would later: at once, with 0.
+  pollfd quitting{quit, POLLIN, 0};
+  if (!sound.Open({.quitDescriptor = quit})) {
+    return ::poll(&quitting, 1, 0) > 0 ? 0 : Fail("cannot open the sound device", kNoDevice);
+  }
   const int code = RunPlayer(*parsed, inputs, sound, quit);
   sound.Close();
   return code;

@@ -300,8 +300,11 @@ class PulseAudioDevice final : public AudioDevice {
     buffer.minreq = Bytes(kRequest, rate);
     buffer.fragsize = static_cast<uint32_t>(-1);
     // Early requests: the sink's own latency is one request, the rest of the depth waits in
-    // the stream's queue, where a rewrite can still reach it.
-    if (pa_stream_connect_playback(stream_, sink, &buffer, PA_STREAM_EARLY_REQUESTS, nullptr, nullptr) < 0) {
+    // the stream's queue, where a rewrite can still reach it. Not moved by the server: moved
+    // to a sink at another rate, it would be resampled; the default output is followed here.
+    if (pa_stream_connect_playback(stream_, sink, &buffer,
+                                   static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | PA_STREAM_DONT_MOVE),
+                                   nullptr, nullptr) < 0) {
       NoOutput();
     }
   }
