@@ -24,8 +24,9 @@ constexpr milliseconds kDepth{120};
 // latency, so it bounds how late a change is heard.
 constexpr milliseconds kRequest{10};
 // A rewrite starts this far after the frame the server last took: far enough that the
-// server does not take the rewritten frames' place before they arrive.
-constexpr milliseconds kMargin{6};
+// server does not take the rewritten frames' place before they arrive (bench/pulse_gaps.sh
+// counts edges out of place), and what a change waits for at most beyond that.
+constexpr milliseconds kMargin{8};
 // Rendered in pieces of this many frames, each a frame the sound can go back to.
 constexpr size_t kPieceFrames = 128;
 constexpr milliseconds kRetryPeriod{500};
