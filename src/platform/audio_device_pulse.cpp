@@ -274,11 +274,17 @@ class PulseAudioDevice final : public AudioDevice {
 
   // A stream on `sink` at its own rate, so that the server does not resample the signal;
   // a stream elsewhere or at another rate is replaced.
+  // A stream still being created is not replaced but looked at again once it plays: a
+  // stream deleted before the server has answered its creation may outlive its client there.
   void Settle(const char* sink, uint32_t rate) {
     if (rate < kMinRate || rate > kMaxRate) return NoOutput();
     if (stream_ != nullptr) {
-      const char* on = pa_stream_get_device_name(stream_);
+      const char* on = Playing() ? pa_stream_get_device_name(stream_) : streamSink_.c_str();
       if (on != nullptr && sink == std::string(on) && rate == streamRate_) return;
+      if (!Playing()) {
+        settleAgain_ = true;
+        return;
+      }
       CloseStream();
     }
     if (Wanted()) OpenStream(sink, rate);
@@ -289,6 +295,8 @@ class PulseAudioDevice final : public AudioDevice {
     stream_ = pa_stream_new(server_, kName, &spec, nullptr);
     if (stream_ == nullptr) return NoOutput();
     streamRate_ = rate;
+    streamSink_ = sink;
+    settleAgain_ = false;
     written_ = 0;
     timing_ = false;
     pa_stream_set_state_callback(stream_, &PulseAudioDevice::OnStreamState, this);
@@ -327,6 +335,7 @@ class PulseAudioDevice final : public AudioDevice {
       case PA_STREAM_READY:
         device->rate_ = device->streamRate_;
         device->Finish(Start::Opened);
+        if (device->settleAgain_ && !device->asking_ && device->Ready()) device->AskDefault();
         break;
       case PA_STREAM_FAILED:
       case PA_STREAM_TERMINATED: device->NoOutput(); break;
@@ -395,10 +404,12 @@ class PulseAudioDevice final : public AudioDevice {
   pa_context* server_ = nullptr;
   pa_stream* stream_ = nullptr;
   uint32_t streamRate_ = 0;
-  uint32_t rate_ = 0;     // of the stream that played last
-  uint64_t written_ = 0;  // frames sent on the stream, under renderMutex_ as well
-  bool timing_ = false;   // a rewrite's timing request is on its way
-  bool asking_ = false;   // the default output's name and rate are being asked for
+  std::string streamSink_;    // the sink the stream was opened on
+  bool settleAgain_ = false;  // the default changed while the stream was being created
+  uint32_t rate_ = 0;         // of the stream that played last
+  uint64_t written_ = 0;      // frames sent on the stream, under renderMutex_ as well
+  bool timing_ = false;       // a rewrite's timing request is on its way
+  bool asking_ = false;       // the default output's name and rate are being asked for
   bool answered_ = false;
   Start start_ = Start::Waiting;
   bool active_ = true;

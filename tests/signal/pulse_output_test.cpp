@@ -203,7 +203,9 @@ TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
   EXPECT_EQ(heard.notAntiphase, 0u);
   EXPECT_GT(heard.revolutions, 0u);
   EXPECT_NEAR(heard.revolution / Revolution(3000, loss.after.rate) - 1, 0, kRateTolerance);
-  EXPECT_EQ(OurStreams(), 1u);
+  std::string streams;
+  RunCommand("pactl list sink-inputs", &streams);
+  EXPECT_EQ(OurStreams(), 1u) << streams;
 }
 
 INSTANTIATE_TEST_SUITE_P(
