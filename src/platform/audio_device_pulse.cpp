@@ -1,4 +1,5 @@
 #include <pulse/pulseaudio.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -207,6 +208,7 @@ class PulseAudioDevice final : public AudioDevice {
     switch (pa_context_get_state(server)) {
       case PA_CONTEXT_READY: {
         device->answered_ = true;
+        TryRealtime();
         pa_context_set_subscribe_callback(server, &PulseAudioDevice::OnServerEvent, device);
         const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
         if (pa_operation* op = pa_context_subscribe(server, mask, nullptr, nullptr)) pa_operation_unref(op);
@@ -217,6 +219,18 @@ class PulseAudioDevice final : public AudioDevice {
       case PA_CONTEXT_TERMINATED: device->ServerGone(); break;
       default: break;
     }
+  }
+
+  // The thread that renders and writes, on real-time priority where the system grants it
+  // (root, or a real-time limit): then a busy machine does not delay its writes. Children
+  // do not inherit it. Without it the 120 ms queue is the margin.
+  static void TryRealtime() {
+    static thread_local bool tried = false;
+    if (tried) return;
+    tried = true;
+    sched_param priority{};
+    priority.sched_priority = std::min(5, sched_get_priority_max(SCHED_FIFO));
+    sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority);
   }
 
   // A sink came or went, or the default changed: the stream may have to move.
