@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# A private PulseAudio server for the tests and benchmarks: its own XDG_RUNTIME_DIR, no
+# A private sound server for the tests and benchmarks, PulseAudio or (`pulse_start pipewire`,
+# scripts/pipewire.sh) PipeWire with pipewire-pulse: its own XDG_RUNTIME_DIR, no
 # cookie, null sinks "out48" (48 kHz, the default), "out44" (44.1 kHz) and "out96" (96 kHz),
 # each with a name of its own (SDL finds the default output by it) and suspended after a
 # second without a stream, as a desktop's sinks are.
 # Nothing of a desktop's own sound server is touched: every client started after pulse_start
 # talks to this one.
 #
-#   source scripts/pulse.sh; pulse_start; trap pulse_stop EXIT
+#   source scripts/pulse.sh; pulse_start [pulseaudio|pipewire]; trap 'pulse_stop all' EXIT
 #   scripts/pulse.sh stop | start      (a test taking the running server away and back)
+
+source "$(dirname "${BASH_SOURCE[0]}")/pipewire.sh"
 
 pulse_daemon() {
   pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=false --disallow-exit --no-cpu-limit \
@@ -30,14 +33,19 @@ pulse_daemon() {
   return 1
 }
 
+# The kind is kept in the folder, so that a restart brings back the same server.
 pulse_start() {
   if [ -z "${VELOMIRA_PULSE_DIR:-}" ]; then
     VELOMIRA_PULSE_DIR="$(mktemp -d /tmp/velomira-pulse.XXXXXX)"
     export VELOMIRA_PULSE_DIR
   fi
+  [ -n "${1:-}" ] && echo "$1" >"$VELOMIRA_PULSE_DIR/kind"
   export XDG_RUNTIME_DIR="$VELOMIRA_PULSE_DIR"
   export PULSE_SERVER="unix:$VELOMIRA_PULSE_DIR/pulse/native"
-  pulse_daemon
+  case "$(cat "$VELOMIRA_PULSE_DIR/kind" 2>/dev/null || echo pulseaudio)" in
+    pipewire) pipewire_daemon ;;
+    *) pulse_daemon ;;
+  esac
 }
 
 # Stops the server of pulse_start (also one a test has restarted); the folder stays for a
@@ -46,13 +54,18 @@ pulse_stop() {
   [ -n "${VELOMIRA_PULSE_DIR:-}" ] || return 0
   local pid
   pid="$(cat "$VELOMIRA_PULSE_DIR/daemon.pid" 2>/dev/null || true)"
-  if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+  if [ "$(cat "$VELOMIRA_PULSE_DIR/kind" 2>/dev/null)" = pipewire ]; then
+    [ -z "$pid" ] || pipewire_kill "$pid" || true
+  else
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+  fi
+  if [ -n "$pid" ]; then
     while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
   fi
   rm -f "$VELOMIRA_PULSE_DIR/daemon.pid"
   if [ "${1:-}" = all ]; then
     rm -rf "$VELOMIRA_PULSE_DIR"
-    unset VELOMIRA_PULSE_DIR PULSE_SERVER
+    unset VELOMIRA_PULSE_DIR PULSE_SERVER XDG_RUNTIME_DIR
   fi
 }
 

@@ -3,6 +3,7 @@
 // play nothing. Exit codes: 0 done; 1 no sound device, no runner thread, or answers that
 // cannot be written; 2 bad arguments, an unreadable file, or a speed the device cannot carry.
 
+#include <poll.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -60,7 +61,11 @@ int main(int argc, char** argv) {
   ::signal(SIGPIPE, SIG_IGN);
   const int quit = vm::InstallQuitSignalPipe();
   vm::SoundOutput sound;
-  if (!sound.Open()) return Fail("cannot open the sound device", kNoDevice);
+  // A signal while the device opens ends the program as it would later: at once, with 0.
+  pollfd quitting{quit, POLLIN, 0};
+  if (!sound.Open({.quitDescriptor = quit})) {
+    return ::poll(&quitting, 1, 0) > 0 ? 0 : Fail("cannot open the sound device", kNoDevice);
+  }
   // Only the open device knows its rate; nothing has played yet.
   if (const auto error = SpeedError(*parsed, inputs, sound.DeviceRate())) return Fail(*error, kBadArguments);
   const int code = RunPlayer(*parsed, inputs, sound, quit);

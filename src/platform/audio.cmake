@@ -1,4 +1,8 @@
-# The audio device on SDL 2: the only place SDL headers appear.
-add_library(velomira_platform_audio STATIC ${CMAKE_CURRENT_LIST_DIR}/audio_device_sdl.cpp)
+# The audio device: libpulse where a sound server answers, SDL 2 elsewhere. The only place
+# SDL and libpulse headers appear.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBPULSE REQUIRED IMPORTED_TARGET libpulse)
+add_library(velomira_platform_audio STATIC ${CMAKE_CURRENT_LIST_DIR}/audio_device.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/audio_device_pulse.cpp ${CMAKE_CURRENT_LIST_DIR}/audio_device_sdl.cpp)
 target_include_directories(velomira_platform_audio PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(velomira_platform_audio PRIVATE SDL2::SDL2)
+target_link_libraries(velomira_platform_audio PRIVATE SDL2::SDL2 PkgConfig::LIBPULSE)

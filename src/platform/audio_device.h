@@ -1,7 +1,10 @@
 #pragma once
 // The default audio output as the sound output needs it: 16-bit stereo frames pulled by a
-// render function on the device's own thread. Implemented on SDL 2 in audio_device_sdl.cpp;
-// no SDL type appears here.
+// render function on the device's own thread. Where a PulseAudio or PipeWire server answers,
+// the output talks to it through libpulse (audio_device_pulse.cpp): a deep buffer whose part
+// not yet played is rendered again when the sound changes. Elsewhere, and whenever
+// SDL_AUDIODRIVER names another driver (the tests' disk and dummy), it is SDL 2
+// (audio_device_sdl.cpp). No type of either appears here.
 //
 // The device looks after itself on a small thread of its own: a device that stops (the sound
 // server restarts, the card is pulled, the default output goes away) is reopened within a
@@ -19,19 +22,30 @@ struct AudioDeviceOptions {
   int32_t framesPerBuffer = 0;
   // How long the device stays open with nothing to play.
   std::chrono::milliseconds restAfter{3000};
+  // The first open gives up as soon as this descriptor is readable (a quit-signal pipe, see
+  // quit_signals.h); it is not read. -1: none.
+  int quitDescriptor = -1;
 };
 
 class AudioDevice {
  public:
   // Fills `frames` interleaved stereo frames (left, right) for a device running at
-  // `framesPerSecond`, which changes only when the device is reopened. Runs on the audio
-  // thread with the device locked: it must not allocate, block or log.
-  using RenderFunction = void (*)(void* context, int16_t* interleaved, int frames, int32_t framesPerSecond);
+  // `framesPerSecond`, which changes only when the device is reopened. `at` counts the
+  // stream's frames: the frame after the previous call's, unless the stream is new or a
+  // rewind came between. Runs on the audio thread with the device locked: it must not
+  // allocate, block or log.
+  using RenderFunction = void (*)(void* context, int16_t* interleaved, int frames, int32_t framesPerSecond,
+                                  uint64_t at);
+  // Asked after Rewrite: the render state goes back to a frame at or after `from` that was
+  // rendered before, and that frame is returned; the next render call starts there. A frame
+  // at or after the last one rendered means nothing can be rendered again. Same thread and
+  // lock as the render function.
+  using RewindFunction = uint64_t (*)(void* context, uint64_t from);
 
   // The default output, running and active: signed 16-bit stereo at the rate the device
   // itself runs at (48000 when the driver does not say), so that no sound server resamples
   // the signal. Null when none opens.
-  static std::unique_ptr<AudioDevice> OpenDefault(RenderFunction render, void* context,
+  static std::unique_ptr<AudioDevice> OpenDefault(RenderFunction render, RewindFunction rewind, void* context,
                                                   const AudioDeviceOptions& options = {});
 
   virtual ~AudioDevice() = default;  // closes the device; no render call runs after it
@@ -44,6 +58,10 @@ class AudioDevice {
   // Whether there is anything to play. Inactive for `restAfter`, the device closes; active
   // again, it opens at once. Never waits for the device.
   virtual void SetActive(bool active) = 0;
+  // What was rendered and not yet played is out of date (the rate or the sound changed):
+  // a device with a deep buffer renders it again from shortly after the frame now playing.
+  // Never waits for the device.
+  virtual void Rewrite() {}
 };
 
 }  // namespace vm

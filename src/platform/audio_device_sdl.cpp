@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/audio_device.h"
+#include "platform/audio_backends.h"
 
 namespace vm {
 namespace {
@@ -93,7 +93,8 @@ class SdlAudioDevice final : public AudioDevice {
     auto* self = static_cast<SdlAudioDevice*>(userdata);
     const std::lock_guard lock(self->renderMutex_);
     self->render_(self->context_, reinterpret_cast<int16_t*>(stream), bytes / 4,
-                  self->rate_.load(std::memory_order_relaxed));
+                  self->rate_.load(std::memory_order_relaxed), self->at_);
+    self->at_ += static_cast<uint64_t>(bytes / 4);
   }
 
   // The watcher thread: every SDL call after the first open is made here (or in the
@@ -180,6 +181,7 @@ class SdlAudioDevice final : public AudioDevice {
   std::mutex renderMutex_;  // the render function's state: Lock/Unlock and the callback
   std::atomic<int32_t> rate_{0};
   std::atomic<int32_t> frames_{0};
+  uint64_t at_ = 0;  // frames rendered, under renderMutex_
 
   // Shared with the watcher under stateMutex_.
   std::mutex stateMutex_;
@@ -200,8 +202,8 @@ class SdlAudioDevice final : public AudioDevice {
 
 }  // namespace
 
-std::unique_ptr<AudioDevice> AudioDevice::OpenDefault(RenderFunction render, void* context,
-                                                      const AudioDeviceOptions& options) {
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(AudioDevice::RenderFunction render, void* context,
+                                                const AudioDeviceOptions& options) {
   auto device = std::make_unique<SdlAudioDevice>(render, context, options);
   if (!device->Start()) return nullptr;
   return device;

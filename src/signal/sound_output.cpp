@@ -1,6 +1,7 @@
 #include "signal/sound_output.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <new>
 #include <optional>
@@ -27,11 +28,67 @@ struct SoundOutput::Impl {
   std::atomic<bool> ended{false};
   std::atomic<uint64_t> renderedBuffers{0};
 
-  static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate) {
+  // The resampler as each of the last render calls found it, oldest first, so that a device
+  // with a deep buffer can render its unplayed part again from one of them (Rewind). Audio
+  // thread, or the main thread under the device lock.
+  struct Snapshot {
+    uint64_t at = 0;  // the device's frame
+    LoopResampler state{48000};
+  };
+  static constexpr size_t kSnapshots = 256;
+  std::array<Snapshot, kSnapshots> snapshots;
+  size_t oldest = 0;
+  size_t kept = 0;
+  // The oldest snapshot is the state the sound was changed to (a rewind, a new sound), so
+  // it may start at any earlier frame too.
+  bool movable = false;
+  uint64_t nextAt = 0;  // the frame after the last one rendered
+
+  Snapshot& Kept(size_t i) { return snapshots[(oldest + i) % kSnapshots]; }
+
+  void Keep(uint64_t at) {
+    if (movable && kept == 1 && Kept(0).at == at) return;
+    if (kept == kSnapshots) {
+      oldest = (oldest + 1) % kSnapshots;
+      --kept;
+      movable = false;
+    }
+    Kept(kept) = {at, *resampler};
+    ++kept;
+  }
+
+  // The sound changed at once, not from a frame on: what was kept is of the old one.
+  void Restart() {
+    kept = 0;
+    Keep(nextAt);
+    movable = true;
+  }
+
+  static uint64_t Rewind(void* context, uint64_t from) {
+    auto* self = static_cast<Impl*>(context);
+    if (!self->resampler || self->kept == 0) return self->nextAt;
+    size_t i = 0;
+    if (!(self->movable && from < self->Kept(0).at)) {
+      while (i < self->kept && self->Kept(i).at < from) ++i;
+      if (i == self->kept) return self->nextAt;
+      from = self->Kept(i).at;
+    }
+    *self->resampler = self->Kept(i).state;
+    self->kept = i;
+    self->movable = false;
+    self->nextAt = from;
+    self->Publish();
+    return from;
+  }
+
+  static void Render(void* context, int16_t* interleaved, int frames, int32_t deviceRate, uint64_t at) {
     auto* self = static_cast<Impl*>(context);
     const std::span<int16_t> out(interleaved, static_cast<size_t>(std::max(frames, 0)) * 2);
+    if (at != self->nextAt) self->kept = 0;  // a new stream: nothing kept belongs to it
+    self->nextAt = at + out.size() / 2;
     // A device reopened at another rate: the sound goes on where it was, at its own rate.
     if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
+    if (self->resampler) self->Keep(at);
     if (self->sound && self->playing && self->resampler) {
       self->resampler->Render(*self->sound, self->rate, self->exactRate, out);
       self->Publish();
@@ -58,9 +115,11 @@ struct SoundOutput::Impl {
     Locked([&] {
       resampler->Rewind();
       Publish();
+      Restart();
       playing = play;
     });
     device->SetActive(play);  // silent for a while, the device may rest
+    device->Rewrite();
   }
 };
 
@@ -70,7 +129,7 @@ SoundOutput::~SoundOutput() { Close(); }
 
 bool SoundOutput::Open(const AudioDeviceOptions& options) {
   if (impl_->device) return true;
-  impl_->device = AudioDevice::OpenDefault(&Impl::Render, impl_.get(), options);
+  impl_->device = AudioDevice::OpenDefault(&Impl::Render, &Impl::Rewind, impl_.get(), options);
   if (!impl_->device) return false;
   impl_->Locked([&] { impl_->resampler.emplace(impl_->device->FramesPerSecond()); });
   impl_->device->SetActive(false);
@@ -92,10 +151,12 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
     impl_->playing = false;
     impl_->resampler->Rewind();
     impl_->Publish();
+    impl_->Restart();
     impl_->rate.store(impl_->sound->NominalRate(), std::memory_order_relaxed);
     impl_->exactRate.store(0, std::memory_order_relaxed);
   });
   impl_->device->SetActive(false);
+  impl_->device->Rewrite();
   return true;  // `fresh` now holds the old sound and frees it here, off the audio thread
 }
 
@@ -109,6 +170,7 @@ bool SoundOutput::SetRate(RateFraction rate) {
         PackExactRate(static_cast<uint32_t>(rate.numerator), static_cast<uint32_t>(rate.denominator)),
         std::memory_order_relaxed);
   }
+  impl_->device->Rewrite();
   return true;
 }
 
@@ -129,6 +191,7 @@ void SoundOutput::Unload() {
     old.swap(impl_->sound);
     impl_->playing = false;
   });
+  impl_->device->Rewrite();
 }  // `old` is freed here, off the audio thread
 
 bool SoundOutput::HasSound() const { return impl_->sound != nullptr; }
@@ -139,6 +202,8 @@ bool SoundOutput::Pause() {
   if (!impl_->sound) return false;
   impl_->Locked([&] { impl_->playing = false; });
   impl_->device->SetActive(false);  // silent for a while, the device may rest
+  // Once the end is rendered, what remains to play is the sound's last revolutions: kept.
+  if (!impl_->ended.load(std::memory_order_relaxed)) impl_->device->Rewrite();
   return true;
 }
 
@@ -146,6 +211,7 @@ bool SoundOutput::Resume() {
   if (!impl_->sound) return false;
   impl_->Locked([&] { impl_->playing = true; });
   impl_->device->SetActive(true);
+  impl_->device->Rewrite();
   return true;
 }
 
@@ -153,6 +219,7 @@ void SoundOutput::EndAfterRevolutions(uint64_t count) {
   if (!impl_->device) return;
   impl_->Locked([&] {
     impl_->resampler->EndAfter(count);
+    for (size_t i = 0; i < impl_->kept; ++i) impl_->Kept(i).state.EndAfter(count);
     impl_->Publish();
   });
 }

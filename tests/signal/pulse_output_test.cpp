@@ -1,11 +1,14 @@
-// The tone through a real PulseAudio server (scripts/pulse.sh starts a private one): what
-// reaches each sink, recorded from its monitor, is the wheel at the exact rate with no
-// server resampling it, and a tone outlives a restart of the server and the loss of its
-// sink. Gaps depend on the machine's load, so they are not counted here (bench/pulse_gaps.sh
-// does). Skipped when no server answers, unless VELOMIRA_PULSE_REQUIRED is set (scripts/test
-// sets it).
+// The tone through a real sound server (scripts/pulse.sh starts a private PulseAudio or
+// PipeWire): what reaches each sink, recorded from its monitor, is the wheel at the exact
+// rate with no server resampling it, and a tone outlives a restart of the server, the loss
+// of its sink, of every sink, and a new default at another rate, on one stream. Gaps depend
+// on the machine's load, so they are not counted here (bench/pulse_gaps.sh does). Skipped
+// when no server answers, unless VELOMIRA_PULSE_REQUIRED is set (scripts/test sets it).
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +19,7 @@
 
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
+#include "support/files.h"
 #include "support/pulse_monitor.h"
 #include "support/wheel_signal.h"
 
@@ -45,7 +49,7 @@ class PulseOutputTest : public ::testing::Test {
       if (std::getenv("VELOMIRA_PULSE_REQUIRED") != nullptr) FAIL() << "no PulseAudio server answers";
       GTEST_SKIP() << "no PulseAudio server answers (scripts/test starts one)";
     }
-    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    unsetenv("SDL_AUDIODRIVER");  // the output's own choice: the server
   }
   void TearDown() override {
     sound.Close();
@@ -105,7 +109,7 @@ double FirstSound(const std::vector<int16_t>& samples) {
 }
 
 // Ways a playing output loses its device: the tone should come back on the `after` sink
-// within `seconds`. A stream the server has moved takes SDL up to a second to close.
+// within `seconds`, on one stream.
 struct Loss {
   const char* name;
   Sink before, after;
@@ -142,6 +146,31 @@ bool RemoveDefaultSink() {
   return RunCommand("pactl set-default-sink out96") && RunCommand("pactl unload-module " + removable);
 }
 
+bool DefaultTo44k() { return RunCommand("pactl set-default-sink out44"); }
+
+// Every sink goes for a while (PipeWire puts a stand-in of its own), then all come back as
+// scripts/pulse.sh made them.
+bool AllSinksGoAndComeBack() {
+  if (!RunCommand("pactl unload-module module-null-sink")) return false;
+  std::this_thread::sleep_for(1500ms);
+  for (const char* sink : {"out48 rate=48000", "out44 rate=44100", "out96 rate=96000"}) {
+    const std::string name = std::string(sink).substr(0, 5);
+    if (!RunCommand("pactl load-module module-null-sink norewinds=1 sink_name=" + std::string(sink) +
+                    " sink_properties=device.description=" + name + " >/dev/null")) {
+      return false;
+    }
+  }
+  return RunCommand("pactl set-default-sink out48");
+}
+
+size_t OurStreams() {
+  std::string streams;
+  RunCommand("pactl list sink-inputs", &streams);
+  size_t count = 0;
+  for (size_t at = 0; (at = streams.find("application.name = \"Velomira\"", at)) != std::string::npos; ++at) ++count;
+  return count;
+}
+
 class PulseLossTest : public PulseOutputTest, public ::testing::WithParamInterface<Loss> {};
 
 TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
@@ -174,14 +203,63 @@ TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
   EXPECT_EQ(heard.notAntiphase, 0u);
   EXPECT_GT(heard.revolutions, 0u);
   EXPECT_NEAR(heard.revolution / Revolution(3000, loss.after.rate) - 1, 0, kRateTolerance);
+  std::string streams;
+  RunCommand("pactl list sink-inputs", &streams);
+  EXPECT_EQ(OurStreams(), 1u) << streams;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Losses, PulseLossTest,
     ::testing::Values(
-        Loss{"ServerRestarts", {"out48", 48000}, {"out48", 48000}, 2.0, Nothing, RestartServer},
-        Loss{"DefaultSinkGoes", {"removable", 44100}, {"out96", 96000}, 3.0, AddRemovableSink, RemoveDefaultSink}),
+        Loss{"ServerRestarts", {"out48", 48000}, {"out48", 48000}, 1.0, Nothing, RestartServer},
+        Loss{"DefaultSinkGoes", {"removable", 44100}, {"out96", 96000}, 1.0, AddRemovableSink, RemoveDefaultSink},
+        Loss{"DefaultMovesTo44k", {"out48", 48000}, {"out44", 44100}, 1.0, Nothing, DefaultTo44k},
+        Loss{"AllSinksGoAndComeBack", {"out48", 48000}, {"out48", 48000}, 1.0, Nothing, AllSinksGoAndComeBack}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// velomira-play on the server as it is, without a window, for a second; `then` runs in the
+// shell meanwhile, with the player's process id in $player. Gives the exit code, then what
+// the player wrote to its standard error.
+std::string RunPlayer(const std::string& environment = "", const std::string& then = "") {
+  std::string output;
+  RunCommand("exec 3>&1; env -u SDL_AUDIODRIVER " + environment + " " + VELOMIRA_PLAY +
+                 " --rpm 1000 --seconds 1 2>&3 >/dev/null & player=$!; " + then + " wait $player; echo \"exit $?\"",
+             &output);
+  return output;
+}
+
+bool ServerIsPipeWire() {
+  std::string info;
+  return RunCommand("pactl info", &info) && info.find("PipeWire") != std::string::npos;
+}
+
+// A server with no sink at all: no output, said in one line, and the server is left alone.
+TEST_F(PulseOutputTest, PlayerWithoutAnyOutputSaysSoAndFails) {
+  if (ServerIsPipeWire()) GTEST_SKIP() << "pipewire-pulse puts a stand-in sink where there is none";
+  if (std::getenv("VELOMIRA_PULSE_DIR") == nullptr) GTEST_SKIP() << "the server is not scripts/pulse.sh's";
+  ASSERT_TRUE(RunCommand("pactl unload-module module-null-sink"));
+  const std::string output = RunPlayer();
+  const std::string script = VELOMIRA_PULSE_SCRIPT;
+  ASSERT_TRUE(RunCommand(script + " stop") && RunCommand(script + " start"));  // the sinks back
+  EXPECT_EQ(output, "velomira-play: cannot open the sound device\nexit 1\n");
+}
+
+// A server that takes the connection and never answers: the open would give up after
+// seconds, with 1; a signal ends the program there as anywhere else, with 0.
+TEST(PulseOpen, SignalEndsThePlayerWhileTheOutputOpens) {
+  ScratchDir dir;
+  const std::string path = dir.path() + "/native";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  path.copy(address.sun_path, path.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  const std::string output = RunPlayer("PULSE_SERVER=unix:" + path, "sleep 0.3; kill -TERM $player;");
+  close(listener);
+  EXPECT_EQ(output, "exit 0\n");
+}
 
 }  // namespace
 }  // namespace vm::test

@@ -117,11 +117,12 @@ TEST(SoundOutputSignals, OpeningTheOutputLeavesSignalHandlersAlone) {
 TEST(AudioDeviceRest, ClosesWhenIdleAndOpensWhenActive) {
   using namespace std::chrono_literals;
   std::atomic<int> calls{0};
-  const auto count = [](void* context, int16_t* out, int frames, int32_t) {
+  const auto count = [](void* context, int16_t* out, int frames, int32_t, uint64_t) {
     ++*static_cast<std::atomic<int>*>(context);
     std::fill(out, out + 2 * frames, int16_t{0});
   };
-  auto device = AudioDevice::OpenDefault(count, &calls, {.framesPerBuffer = 256, .restAfter = 200ms});
+  const auto none = [](void*, uint64_t from) { return from; };
+  auto device = AudioDevice::OpenDefault(count, none, &calls, {.framesPerBuffer = 256, .restAfter = 200ms});
   ASSERT_TRUE(device);
   auto waitForCalls = [&](int above) {
     for (int i = 0; i < 100 && calls <= above; ++i) std::this_thread::sleep_for(10ms);

@@ -27,12 +27,14 @@ bool UsePulseSink(const std::string& sink) {
   return RunCommand("pactl info >/dev/null") && RunCommand("pactl set-default-sink " + sink);
 }
 
-MonitorRecording::MonitorRecording(const std::string& sink, int32_t rate) : rate_(rate) {
+MonitorRecording::MonitorRecording(const std::string& sink, int32_t rate, std::chrono::milliseconds latency)
+    : rate_(rate) {
   int fds[2];
   if (pipe(fds) != 0) return;
   const std::string device = "--device=" + sink + ".monitor";
   const std::string rateArg = "--rate=" + std::to_string(rate);
-  const char* argv[] = {"parec",        "--raw", "--format=s16le", "--channels=2", rateArg.c_str(), "--latency-msec=5",
+  const std::string latencyArg = "--latency-msec=" + std::to_string(latency.count());
+  const char* argv[] = {"parec",        "--raw", "--format=s16le", "--channels=2", rateArg.c_str(), latencyArg.c_str(),
                         device.c_str(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);

@@ -23,7 +23,10 @@ class MonitorRecording {
   using Clock = std::chrono::steady_clock;
 
   // Starts parec and waits until its first frames arrive; Recording() is false if none did.
-  MonitorRecording(const std::string& sink, int32_t rate);
+  // `latency` is the recording's: on PipeWire the shortest latency asked sets the server's
+  // cycle for every client of the sink.
+  MonitorRecording(const std::string& sink, int32_t rate,
+                   std::chrono::milliseconds latency = std::chrono::milliseconds(5));
   ~MonitorRecording();  // stops parec
   MonitorRecording(const MonitorRecording&) = delete;
   MonitorRecording& operator=(const MonitorRecording&) = delete;
