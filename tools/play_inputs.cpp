@@ -2,6 +2,7 @@
 
 #include "batch/batch_file_io.h"
 #include "config/wheel_config_file.h"
+#include "pattern_args.h"
 #include "platform/atomic_file.h"
 #include "render_args.h"
 #include "signal/cam_signal.h"
@@ -67,9 +68,36 @@ bool WholeImages(const PlayArgs& args, const WheelConfig& wheel, std::string& er
   return false;
 }
 
+bool ReadPattern(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
+  PatternSound sound;
+  if (!LoadPlayPattern(*args.pattern, sound, error)) {
+    error = "--pattern: " + error;
+    return false;
+  }
+  if (args.revolutions % static_cast<uint64_t>(sound.revolutions) != 0) {
+    error = "--revolutions: this pattern's cycle is two revolutions; give an even count";
+    return false;
+  }
+  inputs.image = sound.image;
+  inputs.pattern = std::move(sound);
+  return true;
+}
+
 }  // namespace
 
+bool LoadPlayPattern(const std::string& text, PatternSound& sound, std::string& error) {
+  Pattern pattern;
+  if (!render::ReadPatternArgument(text, pattern, error)) return false;
+  auto built = render::BuildToolPatternSound(pattern, render::kDefaultDeviceRate, kMaxRpm);
+  if (!built) error = "not enough memory for its sound";
+  else sound = std::move(*built);
+  return built.has_value();
+}
+
 bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
+  if (args.pattern) {
+    return ReadPattern(args, inputs, error) && (args.batchPath.empty() || ReadRows(args.batchPath, inputs.rows, error));
+  }
   inputs.wheel = args.wheel;
   if (!args.configPath.empty() && !ReadConfig(args.configPath, inputs.wheel, error)) return false;
   TakeSignalOptions(args, inputs.wheel.Signal);
