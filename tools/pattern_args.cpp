@@ -1,5 +1,6 @@
 #include "pattern_args.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -67,8 +68,8 @@ std::optional<std::string> WheelOptionBesidePattern(const Options& options) {
   return std::nullopt;
 }
 
-std::optional<PatternSound> BuildToolPatternSound(const Pattern& pattern, int32_t deviceRate, int64_t ceiling) {
-  return BuildPatternSound(pattern, HighestEdgeRpm(ShortestEdgeGap(pattern), deviceRate, ceiling));
+std::optional<PatternSound> BuildToolPatternSound(const Pattern& pattern, int32_t deviceRate, int64_t topRpm) {
+  return BuildPatternSound(pattern, std::max<int64_t>(1, HighestEdgeRpm(ShortestEdgeGap(pattern), deviceRate, topRpm)));
 }
 
 }  // namespace vm::render

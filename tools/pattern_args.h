@@ -35,8 +35,9 @@ std::string PatternListing();
 // wheel option given; nothing when there is none.
 std::optional<std::string> WheelOptionBesidePattern(const Options& options);
 
-// The pattern's sound for RPMs up to the highest its edges allow on an output of
-// `deviceRate`, held to `ceiling`.
-std::optional<PatternSound> BuildToolPatternSound(const Pattern& pattern, int32_t deviceRate, int64_t ceiling);
+// The pattern's sound for RPMs up to `topRpm`, the highest the tool will play, or the
+// highest its edges allow on an output of `deviceRate` when that is lower: the fewer RPMs
+// it serves, the finer its frames can be.
+std::optional<PatternSound> BuildToolPatternSound(const Pattern& pattern, int32_t deviceRate, int64_t topRpm);
 
 }  // namespace vm::render

@@ -1,6 +1,7 @@
 #include "play_inputs.h"
 
 #include "batch/batch_file_io.h"
+#include "batch/rpm_slider.h"
 #include "config/wheel_config_file.h"
 #include "pattern_args.h"
 #include "platform/atomic_file.h"
@@ -70,7 +71,11 @@ bool WholeImages(const PlayArgs& args, const WheelConfig& wheel, std::string& er
 
 bool ReadPattern(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
   PatternSound sound;
-  if (!LoadPlayPattern(*args.pattern, sound, error)) {
+  // --rpm alone plays one speed; a batch keeps to the window's range; a script may ask any.
+  const int64_t top = args.control             ? kMaxRpm
+                      : args.batchPath.empty() ? args.rpm
+                                               : RpmOfSliderPosition(kRpmSliderMaximum);
+  if (!LoadPlayPattern(*args.pattern, top, sound, error)) {
     error = "--pattern: " + error;
     return false;
   }
@@ -85,10 +90,10 @@ bool ReadPattern(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
 
 }  // namespace
 
-bool LoadPlayPattern(const std::string& text, PatternSound& sound, std::string& error) {
+bool LoadPlayPattern(const std::string& text, int64_t topRpm, PatternSound& sound, std::string& error) {
   Pattern pattern;
   if (!render::ReadPatternArgument(text, pattern, error)) return false;
-  auto built = render::BuildToolPatternSound(pattern, render::kDefaultDeviceRate, kMaxRpm);
+  auto built = render::BuildToolPatternSound(pattern, render::kDefaultDeviceRate, topRpm);
   if (!built) error = "not enough memory for its sound";
   else sound = std::move(*built);
   return built.has_value();

@@ -22,8 +22,9 @@ struct PlayInputs {
   std::optional<PatternSound> pattern;  // --pattern: played in place of the wheel; `image` is its image
 };
 
-// The sound of the pattern `text` names (ReadPatternArgument), made for a 48000 Hz output.
-bool LoadPlayPattern(const std::string& text, PatternSound& sound, std::string& error);
+// The sound of the pattern `text` names (ReadPatternArgument), made for a 48000 Hz output
+// and speeds up to `topRpm`.
+bool LoadPlayPattern(const std::string& text, int64_t topRpm, PatternSound& sound, std::string& error);
 
 // Fails with one line naming the option and the file at fault.
 bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error);

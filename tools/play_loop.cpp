@@ -313,7 +313,7 @@ void Player::Execute(std::string_view text) {
 void Player::TakePattern(const std::string& text) {
   PatternSound sound;
   std::string error;
-  if (!LoadPlayPattern(text, sound, error)) return Answer("error: pattern: " + error);
+  if (!LoadPlayPattern(text, kMaxRpm, sound, error)) return Answer("error: pattern: " + error);
   nextPattern_ = std::move(sound);
   Answer("ok");
 }

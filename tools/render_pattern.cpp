@@ -33,7 +33,7 @@ int WriteRendering(const Options& options, const Pattern& pattern) {
       !ReadInteger(options, "--rpm", 1, kMaxRpm, rpm, error) || !ReadSeconds(options, "--seconds", seconds, error) ||
       !ReadDeviceRate(options, deviceRate, error))
     return Fail(error);
-  const auto sound = BuildToolPatternSound(pattern, deviceRate, kMaxRpm);
+  const auto sound = BuildToolPatternSound(pattern, deviceRate, rpm);  // only this RPM plays
   if (!sound) return Fail("--pattern: not enough memory for its sound", kFailed);
   if (const auto tooFast = SpeedLimitError(*sound, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const RateFraction rate = PatternPlaybackRate(*sound, rpm);  // within kMaxPlaybackRate × 120: fits

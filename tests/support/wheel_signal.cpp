@@ -7,11 +7,18 @@ namespace vm::test {
 
 std::vector<double> RisingEdges(std::span<const int16_t> interleaved) {
   std::vector<double> edges;
-  for (size_t i = 2; i + 1 < interleaved.size(); i += 2) {
-    const double a = interleaved[i - 2], b = interleaved[i];
-    if (a < 0 && b >= 0) edges.push_back(static_cast<double>(i / 2 - 1) + -a / (b - a));
-  }
+  for (const Crossing& crossing : ZeroCrossings(interleaved, 0))
+    if (crossing.rising) edges.push_back(crossing.at);
   return edges;
+}
+
+std::vector<Crossing> ZeroCrossings(std::span<const int16_t> interleaved, int channel) {
+  std::vector<Crossing> crossings;
+  for (size_t i = 2 + static_cast<size_t>(channel); i < interleaved.size(); i += 2) {
+    const double a = interleaved[i - 2], b = interleaved[i];
+    if ((a < 0) != (b < 0)) crossings.push_back({static_cast<double>(i / 2 - 1) + -a / (b - a), a < 0});
+  }
+  return crossings;
 }
 
 namespace {
