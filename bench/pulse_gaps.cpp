@@ -21,6 +21,7 @@
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 #include "support/pulse_monitor.h"
+#include "support/samples.h"
 #include "support/wheel_signal.h"
 
 namespace vm::bench {
@@ -154,7 +155,7 @@ int Delay(const Setup& setup) {
   const std::vector<int16_t> samples = recording.Samples();
   sound.Close();
   Dump(samples);
-  const std::vector<double> edges = test::RisingEdges(samples);
+  const std::vector<double> edges = test::RisingEdges(test::Channel(samples, 0));
   std::vector<double> changeMs, startMs;
   for (const auto& [at, rpm] : changes) {
     const double from = recording.FrameAt(at);

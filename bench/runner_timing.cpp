@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/ids.h"
 #include "batch/runner_thread.h"
 
 namespace {
@@ -69,7 +68,7 @@ int main(int argc, char** argv) {
   std::vector<Tick> ticks;
   bool done = false;
   Steady::time_point end;
-  auto post = [&](const vm::Event& event) {
+  auto post = [&](const vm::RunnerReport& report) {
     const Steady::time_point now = Steady::now();
     int64_t reading;
     {
@@ -77,8 +76,9 @@ int main(int argc, char** argv) {
       reading = clock->last;
     }
     std::lock_guard lock(mutex);
-    if (event.kind == vm::RunnerStatusTextEvent && !event.text.empty()) ticks.push_back({reading, MsSinceEpoch(now)});
-    if (event.kind == vm::EventStepDone) {
+    if (report.kind == vm::RunnerReport::Kind::Countdown && !report.countdown.empty())
+      ticks.push_back({reading, MsSinceEpoch(now)});
+    if (report.kind == vm::RunnerReport::Kind::StepDone) {
       done = true;
       end = now;
     }

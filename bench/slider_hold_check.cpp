@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"
 #include "signal/sound_output.h"

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "batch/ideal_run.h"
-#include "batch/ids.h"
 #include "batch/rpm_slider.h"
 #include "batch/runner_thread.h"
 #include "common/parse_integer.h"
@@ -33,7 +32,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
 
-// RpmSlider's range: a batch run's RPM passes through it as in the window.
+// The status line is redrawn this often. The loop sleeps in poll() at most kIdlePoll, and
+// at most kEndPoll while it counts revolutions, so an end by revolutions is not overshot.
 constexpr Ms kStatusEvery{250};
 constexpr Ms kEndPoll{10};
 constexpr Ms kIdlePoll{250};
@@ -73,7 +73,7 @@ class Player {
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
   void LaunchBatchStep();
-  void OnRunnerEvent(const Event& event);
+  void OnRunnerReport(const RunnerReport& report);
   void OnStepDone();
   void ReadControl();
   void TakeInput();
@@ -149,12 +149,7 @@ int Player::Run() {
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
 void Player::SetSpeed(int64_t rpm) {
   rpm_ = rpm;
-  const RateFraction rate = Rate(rpm);
-  if (rate.denominator == 1) {
-    sound_.SetRate(static_cast<int32_t>(rate.numerator));
-  } else {
-    sound_.SetExactRate(rate.numerator, rate.denominator);
-  }
+  sound_.SetRate(Rate(rpm));
   sound_.Resume();
 }
 
@@ -169,7 +164,7 @@ bool Player::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role) {
   if (++lastGeneration_ == 0) ++lastGeneration_;  // 0 marks events of no runner
   RunnerMailbox* mailbox = &mailbox_;
   runner_ = RunnerThread::Launch(durationMs, rpm1, rpm2, lastGeneration_,
-                                 [mailbox](const Event& event) { mailbox->Post(event); });
+                                 [mailbox](const RunnerReport& report) { mailbox->Post(report); });
   if (!runner_) return false;
   liveGeneration_ = lastGeneration_;
   role_ = role;
@@ -192,17 +187,17 @@ void Player::LaunchBatchStep() {
   end_ = End::Quick;
 }
 
-void Player::OnRunnerEvent(const Event& event) {
-  if (event.generation != liveGeneration_) return;
-  if (event.kind == EventStepDone) {
+void Player::OnRunnerReport(const RunnerReport& report) {
+  if (report.generation != liveGeneration_) return;
+  if (report.kind == RunnerReport::Kind::StepDone) {
     if (role_ == Role::BatchStep) return OnStepDone();
     RetireRunner();
     return SetSpeed(rampTarget_);  // a ramp ends on its target, whatever its ticks reached
   }
-  if (event.kind != RunnerSetSliderEvent) return;
+  if (report.kind != RunnerReport::Kind::SliderPosition) return;
   const int64_t rpm = role_ == Role::BatchStep
-                          ? RpmOfSliderPosition(std::clamp(event.value, kRpmSliderMinimum, kRpmSliderMaximum))
-                          : std::clamp<int64_t>(2 * int64_t{event.value}, 1, kMaxRpm);
+                          ? RpmOfSliderPosition(std::clamp(report.position, kRpmSliderMinimum, kRpmSliderMaximum))
+                          : std::clamp<int64_t>(2 * int64_t{report.position}, 1, kMaxRpm);
   SetSpeed(rpm);
 }
 
@@ -369,7 +364,7 @@ void Player::Wait() {
   }
   if (fds[3].revents != 0 && !out_.Flush()) OnOutputGone();
   if (fds[0].revents != 0)
-    for (const Event& event : mailbox_.Take()) OnRunnerEvent(event);
+    for (const RunnerReport& report : mailbox_.Take()) OnRunnerReport(report);
   if (end_ != End::None) return;
   if (fds[2].revents != 0) ReadControl();
   else TakeInput();

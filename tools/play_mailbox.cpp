@@ -17,20 +17,20 @@ RunnerMailbox::~RunnerMailbox() {
   if (wakeWrite_ >= 0) ::close(wakeWrite_);
 }
 
-void RunnerMailbox::Post(const Event& event) {
+void RunnerMailbox::Post(const RunnerReport& report) {
   std::lock_guard lock(mutex_);
-  events_.push_back(event);
+  reports_.push_back(report);
   // A full pipe wakes the loop already; nothing is lost when this write fails.
   const char byte = 'e';
   [[maybe_unused]] const ssize_t written = ::write(wakeWrite_, &byte, 1);
 }
 
-std::vector<Event> RunnerMailbox::Take() {
+std::vector<RunnerReport> RunnerMailbox::Take() {
   char bytes[256];
   while (::read(wakeRead_, bytes, sizeof bytes) > 0) {}
   std::lock_guard lock(mutex_);
-  std::vector<Event> taken;
-  taken.swap(events_);
+  std::vector<RunnerReport> taken;
+  taken.swap(reports_);
   return taken;
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "signal/loop_resampler.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm::render {
 namespace {
@@ -112,7 +113,11 @@ bool ReadSeconds(const Options& options, std::string_view name, double& seconds,
 
 int32_t MaxWheelTeeth(int32_t wheelAt) {
   int32_t teeth = 1;
-  while (HalfToothFrames(teeth + 1, 0, wheelAt) > 0) ++teeth;
+  const auto hasFrames = [wheelAt](int32_t n) {
+    const auto geometry = GeometryOfWheel(n, 0, wheelAt);
+    return geometry && geometry->halfToothFrames > 0;
+  };
+  while (hasFrames(teeth + 1)) ++teeth;
   return teeth;
 }
 

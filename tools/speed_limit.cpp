@@ -5,8 +5,7 @@
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "signal/exact_rate.h"
-#include "signal/wave_image.h"
-#include "signal/wave_reader.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm::render {
 namespace {
@@ -49,7 +48,8 @@ std::optional<std::string> BatchLimitError(const Signal& signal, const std::vect
 }  // namespace
 
 bool PlaysAtRate(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate) {
-  const int64_t halfTooth = HalfToothFrames(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt);
+  const auto geometry = GeometryOfWheel(wheel);
+  const int64_t halfTooth = geometry ? geometry->halfToothFrames : 0;
   if (halfTooth <= 0 || rpm < 1 || rpm > INT32_MAX || deviceRate < 1) return false;
   const RateFraction rate = SignalPlaybackRate(wheel, static_cast<int32_t>(rpm));
   // Teeth per second, rate / (2 × halfTooth), up to 0.45 × deviceRate; in whole numbers,
@@ -77,8 +77,7 @@ int64_t HighestEdgeRpm(int32_t gap, int32_t deviceRate, int64_t ceiling) {
 
 bool PlaysAtRate(const PatternSound& pattern, int64_t rpm, int32_t deviceRate) {
   if (rpm < 1 || deviceRate < 1 || 6000 * rpm > 9 * int64_t{deviceRate} * pattern.shortestGap) return false;
-  const RateFraction rate = PatternPlaybackRate(pattern, rpm);
-  return rate.numerator <= int64_t{kMaxPlaybackRate} * rate.denominator;
+  return PlayableRate(PatternPlaybackRate(pattern, rpm));
 }
 
 int64_t HighestPlayableRpm(const PatternSound& pattern, int32_t deviceRate, int64_t ceiling) {

@@ -1,10 +1,10 @@
 #include "app/app.h"
 
 #include "app/dialogs.h"
+#include "app/ids.h"
 #include "app/main_window.h"
 #include "app/settings_path.h"
 #include "app/signal_dialog.h"
-#include "batch/ids.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
 #include "platform/requesters.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "app/batch/batch_controller.h"
 #include "app/dialogs.h"
 #include "app/tone_control.h"
-#include "batch/batch_controller.h"
 #include "config/wheel_config.h"
 #include "platform/toolkit.h"
 

@@ -1,6 +1,6 @@
 #include "app/dialogs.h"
 
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "platform/requesters.h"
 #include "platform/toolkit.h"
 

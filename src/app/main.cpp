@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include "app/app.h"
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "platform/quit_signals.h"
 #include "platform/requesters_qt.h"
 #include "platform/standard_streams.h"

@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "platform/toolkit.h"

@@ -11,12 +11,14 @@ namespace vm {
 
 class Toolkit;
 
-inline constexpr const char* kMainTitle = "Velomira V0.17";
+// VELOMIRA_VERSION is the project's version (CMakeLists.txt), so the title follows a release.
+inline constexpr const char* kMainTitle = "Velomira V" VELOMIRA_VERSION;
 inline constexpr int kMainWidth = 530;
 inline constexpr int kMainHeight = 230;  // the menu bar included
 inline constexpr int kMainMinWidth = 300;
 
-// Window, menus, shortcuts, popup menu, controls 0 to 14 and the status bar, in that order.
+// Window, menus, shortcuts, popup menu, the controls TeethLabel to StepButton and the status
+// bar, in that order.
 void BuildMainWindow(Toolkit& toolkit);
 
 // Name, spins, options, preset list (first item selected), the slider from the first

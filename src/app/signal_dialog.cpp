@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "common/parse_integer.h"
 
 namespace vm {

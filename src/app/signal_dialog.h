@@ -1,5 +1,5 @@
 #pragma once
-// The "Cam signal..." dialog (window 3): the cam signal on or off, its angle and its width in
+// The "Cam signal..." dialog (CamDialog): the cam signal on or off, its angle and its width in
 // crankshaft degrees. Like the step dialog: digits-only fields, and "Ok" usable only after a
 // change that leaves every field within its range.
 
@@ -12,9 +12,9 @@ namespace vm {
 // period.
 void OpenCamDialog(Toolkit& toolkit, const SignalOptions& options);
 
-// Every event of window 3: a change of a field or the check box checks the fields, "Ok"
-// takes them into `options` and closes, "Cancel" and the close box close. Events that arrive
-// when the dialog is no longer open do nothing.
+// Every event of CamDialog: a change of a field or the check box checks the fields, "Ok"
+// takes them into `options` and closes, "Cancel" and the close box close. Events that arrive when the dialog is no
+// longer open do nothing.
 void OnCamDialogEvent(Toolkit& toolkit, const Event& event, SignalOptions& options);
 
 }  // namespace vm

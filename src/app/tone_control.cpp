@@ -1,6 +1,6 @@
 #include "app/tone_control.h"
 
-#include "batch/ids.h"
+#include "app/ids.h"
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
 #include "platform/toolkit.h"
@@ -13,9 +13,11 @@ namespace vm {
 
 namespace {
 
-// Controls the tone keeps from the user while it plays, in the order they are switched.
-constexpr ControlId kLockedWhilePlaying[] = {TeethSpin, MissingSpin,      CamshaftOption, CrankshaftOption,
-                                             BatchList, BatchStartButton, LoopCheckBox,   StepButton};
+// Controls the tone keeps from the user while it plays: the wheel's, then the batch table's.
+void SetLockedEnabled(Toolkit& toolkit, bool enabled) {
+  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+  for (ControlId id : kBatchControls) toolkit.SetEnabled(id, enabled);
+}
 
 Event SliderEvent() { return MakeEvent(ControlEvent, MainWindow, RpmSlider, Change); }
 
@@ -31,7 +33,7 @@ void ToneControl::OnStartStopButton() {
 }
 
 void ToneControl::StartTone() {
-  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, false);
+  SetLockedEnabled(toolkit_, false);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
@@ -47,7 +49,7 @@ void ToneControl::StopTone() {
   sound_.Stop();  // the sound stays loaded
   toolkit_.SetEnabled(RpmSlider, false);
   toolkit_.SetEnabled(RpmCombo, false);
-  for (ControlId id : kLockedWhilePlaying) toolkit_.SetEnabled(id, true);
+  SetLockedEnabled(toolkit_, true);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");
@@ -68,17 +70,12 @@ void ToneControl::LoadCurrentWheel() {
   }
 }
 
-// Without the exact speed, exactly the rate PlaybackRate gives, as always.
+// The loaded sound's wheel under the signal options as they are now: an option of the rate
+// (the exact speed) takes effect at once, one of the image at the next load.
 void ToneControl::ApplyRate(int64_t rpm) {
-  if (!config_.Signal.exactSpeed) {
-    sound_.SetRate(PlaybackRate(LowBits32(rpm)));
-    return;
-  }
-  // The loaded sound's wheel, without copying its record on every slider move.
-  const int32_t wheelRpm = LowBits32(rpm);
-  const std::optional<RateFraction> exact = ExactPlaybackRate(loaded_, wheelRpm);
-  const RateFraction rate = exact ? *exact : RateFraction{PlaybackRate(wheelRpm), 1};
-  sound_.SetExactRate(rate.numerator, rate.denominator);
+  WheelSignal wheel = loaded_;
+  wheel.Signal = config_.Signal;
+  sound_.SetRate(SignalPlaybackRate(wheel, LowBits32(rpm)));
 }
 
 void ToneControl::OnExactSpeedChanged() {

@@ -9,11 +9,11 @@ namespace vm {
 namespace {
 
 // Characters beyond one byte have no 8-bit form.
-constexpr char Unmappable = '?';
+constexpr char kUnmappable = '?';
 
 bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
-char To8Bit(uint32_t codePoint) { return codePoint <= 0xFF ? static_cast<char>(codePoint) : Unmappable; }
+char To8Bit(uint32_t codePoint) { return codePoint <= 0xFF ? static_cast<char>(codePoint) : kUnmappable; }
 
 // Length of the UTF-8 sequence a lead byte starts, 0 for a byte that cannot lead one.
 int Utf8Length(uint8_t lead) {

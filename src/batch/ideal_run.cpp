@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "batch/ids.h"
 #include "batch/run_step.h"
 #include "common/parse_integer.h"
 
@@ -19,8 +18,8 @@ class IdealClock final : public RunnerClock {
 class MoveRecorder final : public RunnerSink {
  public:
   MoveRecorder(const IdealClock& clock, std::vector<SliderMove>& moves) : clock_(clock), moves_(moves) {}
-  void Post(const Event& event) override {
-    if (event.kind == RunnerSetSliderEvent) moves_.push_back({clock_.ms, event.value});
+  void Report(const RunnerReport& report) override {
+    if (report.kind == RunnerReport::Kind::SliderPosition) moves_.push_back({clock_.ms, report.position});
   }
 
  private:

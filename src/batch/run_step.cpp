@@ -4,12 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "batch/ids.h"
-
 namespace vm {
 namespace {
 
-constexpr int32_t TickMs = 100;
+constexpr int32_t kTickMs = 100;
 
 // Signed distance from `from` to `to` on the wrapping 32-bit clock.
 int32_t ClockDiff(uint32_t to, uint32_t from) { return static_cast<int32_t>(to - from); }
@@ -34,22 +32,12 @@ class StepPoster {
  public:
   StepPoster(RunnerSink& sink, uint32_t generation) : sink_(sink), generation_(generation) {}
 
-  void Slider(int32_t position) {
-    Post(MakeEvent(RunnerSetSliderEvent, MainWindow, RpmSlider), position, {});
-    Post(MakeEvent(ControlEvent, MainWindow, RpmSlider), 0, {});
-  }
-  void Countdown(std::string text) {
-    Post(MakeEvent(RunnerStatusTextEvent, MainWindow, CountdownField), 0, std::move(text));
-  }
-  void Done() { Post(MakeEvent(EventStepDone, MainWindow), 0, {}); }
+  void Slider(int32_t position) { Post({RunnerReport::Kind::SliderPosition, position, {}, generation_}); }
+  void Countdown(std::string text) { Post({RunnerReport::Kind::Countdown, 0, std::move(text), generation_}); }
+  void Done() { Post({RunnerReport::Kind::StepDone, 0, {}, generation_}); }
 
  private:
-  void Post(Event event, int32_t value, std::string text) {
-    event.generation = generation_;
-    event.value = value;
-    event.text = std::move(text);
-    sink_.Post(event);
-  }
+  void Post(const RunnerReport& report) { sink_.Report(report); }
 
   RunnerSink& sink_;
   uint32_t generation_;
@@ -70,7 +58,7 @@ float RampIncrement(int32_t durationMs, int32_t rpm1, int32_t rpm2) {
   // A zero duration would divide by zero; such a step ends before its first tick anyway.
   if (rpm2 == 0 || durationMs == 0) return 0.0f;
   const double change = static_cast<double>(rpm2) - static_cast<double>(rpm1);
-  return static_cast<float>(change * TickMs / static_cast<double>(durationMs));
+  return static_cast<float>(change * kTickMs / static_cast<double>(durationMs));
 }
 
 int32_t RampSliderPosition(float rpm) {
@@ -89,7 +77,7 @@ int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink) {
   const int32_t durationMs = job.durationMs.load();
   post.Slider(rpm1 / 2);
   post.Countdown(FormatCountdown(job.durationMs.load()));
-  uint32_t nextTickMs = startMs + TickMs;
+  uint32_t nextTickMs = startMs + kTickMs;
   float rpm = static_cast<float>(rpm1);
   int32_t elapsedMs = 0;
   for (;;) {
@@ -97,13 +85,13 @@ int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink) {
     const int32_t lateness = ClockDiff(clock.NowMs(), nextTickMs);
     if (lateness >= 0) {
       // Due times move back by the lateness, so a late tick is made up by an earlier next one.
-      elapsedMs = WrapAdd(elapsedMs, TickMs - lateness);
+      elapsedMs = WrapAdd(elapsedMs, kTickMs - lateness);
       post.Countdown(FormatCountdown(WrapSub(job.durationMs.load(), elapsedMs)));
       if (increment != 0.0f) {
         rpm += increment;
         post.Slider(RampSliderPosition(rpm));
       }
-      nextTickMs += static_cast<uint32_t>(TickMs - lateness);
+      nextTickMs += static_cast<uint32_t>(kTickMs - lateness);
     }
     if (TimeUp(clock.NowMs(), startMs, durationMs) || job.stop.load() != 0) break;
   }

@@ -1,14 +1,13 @@
 #pragma once
 // One batch step: the RPM ramp from rpm1 to rpm2 in ticks of 100 ms and the countdown,
-// published as events. Clock, sleep and event delivery are passed in, so the same body
-// runs on a thread with the real clock, in tests on a simulated one, and in the render
-// tool on an ideal one.
+// reported to a sink. Clock, sleep and the sink are passed in, so the same body runs on a
+// thread with the real clock, in tests on a simulated one, and in the render tool on an
+// ideal one. It knows no window: the program turns its reports into the window's events.
 
 #include <cstdint>
 #include <string>
 
 #include "batch/runner_job.h"
-#include "platform/toolkit.h"
 
 namespace vm {
 
@@ -19,10 +18,19 @@ class RunnerClock {
   virtual void SleepOneMs() = 0;
 };
 
+// What a step reports, in order: each slider move, each countdown, and its end.
+struct RunnerReport {
+  enum class Kind : uint8_t { SliderPosition, Countdown, StepDone };
+  Kind kind = Kind::StepDone;
+  int32_t position = 0;     // SliderPosition: before the slider holds it to its range
+  std::string countdown;    // Countdown: "5.0s", or empty when the step clears it
+  uint32_t generation = 0;  // the job's, so what a stopped runner reports late can be dropped
+};
+
 class RunnerSink {
  public:
   virtual ~RunnerSink() = default;
-  virtual void Post(const Event& event) = 0;  // must not wait for the main thread
+  virtual void Report(const RunnerReport& report) = 0;  // must not wait for the main thread
 };
 
 // "5.0s": milliseconds as seconds, one decimal, a "-" when negative.
@@ -35,10 +43,9 @@ float RampIncrement(int32_t durationMs, int32_t rpm1, int32_t rpm2);
 // The slider position for a ramp value: rpm / 2, nearest integer, halves to even.
 int32_t RampSliderPosition(float rpm);
 
-// Runs the step to its end by the clock or until job.stop; returns 0. Posts, each stamped
-// with job.generation: the slider position (RunnerSetSliderEvent, then ControlEvent for
-// RpmSlider), the countdown (RunnerStatusTextEvent, field 1), the emptied field at the end,
-// and EventStepDone when not stopped.
+// Runs the step to its end by the clock or until job.stop; returns 0. Reports, each stamped
+// with job.generation: the slider positions, the countdowns, an empty countdown at the end,
+// and StepDone when not stopped.
 int RunStep(const RunnerJob& job, RunnerClock& clock, RunnerSink& sink);
 
 }  // namespace vm

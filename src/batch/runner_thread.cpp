@@ -32,9 +32,9 @@ void CountThreadIn() {
 class GatedSink final : public RunnerSink {
  public:
   GatedSink(std::mutex& mutex, RunnerThread::PostFunction& post) : mutex_(mutex), post_(post) {}
-  void Post(const Event& event) override {
+  void Report(const RunnerReport& report) override {
     std::lock_guard lock(mutex_);
-    if (post_) post_(event);
+    if (post_) post_(report);
   }
 
  private:

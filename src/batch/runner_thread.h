@@ -21,21 +21,21 @@ class SteadyRunnerClock final : public RunnerClock {
 
 class RunnerThread {
  public:
-  using PostFunction = std::function<void(const Event&)>;
-  static constexpr std::chrono::milliseconds StopBound{500};
+  using PostFunction = std::function<void(const RunnerReport&)>;
+  static constexpr std::chrono::milliseconds kStopBound{500};
 
   // Starts RunStep for one step; nullptr when no thread can be created. `post` must not
   // wait for the main thread. `clock` defaults to SteadyRunnerClock.
   static std::unique_ptr<RunnerThread> Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, uint32_t generation,
                                               PostFunction post, std::shared_ptr<RunnerClock> clock = nullptr);
-  ~RunnerThread();  // Stop(StopBound) unless stopped already
+  ~RunnerThread();  // Stop(kStopBound) unless stopped already
   RunnerThread(const RunnerThread&) = delete;
   RunnerThread& operator=(const RunnerThread&) = delete;
 
   // Raises stop and waits at most `bound` for the thread to end: joined when it did,
   // detached when not. Either way nothing it posts from now on goes anywhere.
   // True when it ended in time. Idempotent.
-  bool Stop(std::chrono::milliseconds bound = StopBound);
+  bool Stop(std::chrono::milliseconds bound = kStopBound);
   bool Ended() const;  // the step has returned
 
   uint32_t Generation() const;

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <vector>
 
+#include "signal/pcm16.h"
 #include "signal/wav_header.h"
 #include "signal/wave_reader.h"
 
@@ -48,12 +49,6 @@ std::vector<int64_t> HighParts(const PatternTrack& track, int64_t cycle, int64_t
     if (fall > end) add(0, fall - end);  // wraps through 0°
   }
   return parts;
-}
-
-void Put16(uint8_t* at, int16_t value) {
-  const auto bits = static_cast<uint16_t>(value);
-  at[0] = static_cast<uint8_t>(bits & 0xFFu);
-  at[1] = static_cast<uint8_t>(bits >> 8);
 }
 
 }  // namespace
@@ -109,8 +104,8 @@ std::optional<PatternSound> BuildPatternSound(const Pattern& pattern, int64_t to
     uint8_t* at = sound.image.data() + kWavHeaderBytes;
     for (size_t frame = 0; frame < left.size(); ++frame, at += 4) {
       const int16_t level = AreaLevel(left[frame], cycle);
-      Put16(at, level);
-      Put16(at + 2, pattern.hasCam ? AreaLevel(right[frame], cycle) : static_cast<int16_t>(-level));
+      PutSample(at, level);
+      PutSample(at + 2, pattern.hasCam ? AreaLevel(right[frame], cycle) : static_cast<int16_t>(-level));
     }
   } catch (const std::bad_alloc&) { return std::nullopt; }
   return sound;

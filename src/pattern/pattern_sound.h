@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "pattern/pattern.h"
-#include "signal/exact_rate.h"
+#include "signal/rate_fraction.h"
 #include "signal/wave_image.h"
 
 namespace vm {

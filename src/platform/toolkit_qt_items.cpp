@@ -23,7 +23,8 @@ void AddComboItem(QComboBox& combo, ControlRecord& control, int index, const std
   const QSignalBlocker editBlocker(combo.lineEdit());
   const QString field = combo.currentText();
   combo.insertItem(InsertPosition(index, combo.count()), ToQt(text));
-  // Qt selects the first item put into an empty list; the native list selects nothing.
+  // Qt selects the first item put into an empty list; the program's lists start with none
+  // selected, so that nothing is chosen until the user chooses it.
   if (control.comboSelected < 0) {
     combo.setCurrentIndex(-1);
     combo.setEditText(field);
@@ -58,12 +59,13 @@ void State::RemoveItem(int id, int index) {
     if (control->comboSelected == index) control->comboSelected = -1;
     else if (control->comboSelected > index) --control->comboSelected;
     combo->setCurrentIndex(control->comboSelected);
-    combo->setEditText(field);  // the field keeps its text, as the native one does
+    combo->setEditText(field);  // the field keeps the text the user sees
   } else if (auto* list = qobject_cast<QTreeWidget*>(control->widget)) {
     QTreeWidgetItem* removed = list->topLevelItem(index);
     const bool wasSelected = removed != nullptr && removed->isSelected();
     delete list->takeTopLevelItem(index);
-    // Qt passes the selection on to a neighbour; the native list leaves none.
+    // Qt passes the selection on to a neighbour; a deleted selected row leaves none selected,
+    // so the next action does not fall on a row the user never chose.
     if (wasSelected) list->clearSelection();
   }
 }

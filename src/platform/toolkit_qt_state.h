@@ -52,7 +52,7 @@ class ReadOnlySpin : public QSpinBox {
   explicit ReadOnlySpin(QWidget* parent);
 };
 
-// A details list that reports double clicks anywhere in it, as the native list view does.
+// A details list that reports a double click anywhere in it, on a row or beside the rows.
 class ListView : public QTreeWidget {
  public:
   ListView(QWidget* parent, std::function<void()> onDoubleClick);

@@ -3,21 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "signal/pcm16.h"
+#include "signal/wav_header.h"
+#include "signal/wheel_geometry.h"
+
 namespace vm {
 namespace {
 
-constexpr size_t kHeaderBytes = 44;
+constexpr size_t kHeaderBytes = kWavHeaderBytes;
 constexpr int64_t kCycleDegrees = 720;
 
-void Put32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>((value >> (8 * i)) & 0xFFu);
-}
-
 void PutRight(WaveImage& image, int64_t frame, int16_t level) {
-  const auto bits = static_cast<uint16_t>(level);
-  uint8_t* at = image.data() + kHeaderBytes + 4 * static_cast<size_t>(frame) + 2;
-  at[0] = static_cast<uint8_t>(bits & 0xFFu);
-  at[1] = static_cast<uint8_t>(bits >> 8);
+  PutSample(image.data() + kHeaderBytes + 4 * static_cast<size_t>(frame) + 2, level);
 }
 
 // Nearest frame to `degrees` of a cycle of `frames` frames.
@@ -33,8 +30,7 @@ WaveImage Repeated(const WaveImage& wheel, int32_t revolutions) {
     std::memcpy(image.data() + kHeaderBytes + dataBytes * static_cast<size_t>(r), wheel.data() + kHeaderBytes,
                 dataBytes);
   const auto total = static_cast<uint32_t>(dataBytes * static_cast<size_t>(revolutions));
-  Put32(image.data() + 4, 36u + total);
-  Put32(image.data() + 40, total);
+  SetWavDataBytes(image.data(), total);
   const int64_t frames = static_cast<int64_t>(total / 4);
   for (int64_t frame = 0; frame < frames; ++frame) PutRight(image, frame, 0);
   return image;
@@ -63,7 +59,7 @@ CamPulse CamPulseFrames(const SignalOptions& options, int64_t halfTooth, int64_t
 std::optional<WaveImage> BuildSignalImage(const WheelSignal& config) {
   std::optional<WaveImage> wheel = BuildWaveImage(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
   if (!wheel || !config.Signal.cam || wheel->size() <= kHeaderBytes) return wheel;
-  const int64_t halfTooth = HalfToothFrames(config.AvailableTeeth, config.MissingTeeth, config.WheelAt);
+  const int64_t halfTooth = GeometryOfWheel(config)->halfToothFrames;  // a wheel with an image has one
   // Within BuildWaveImage's bounds an image holds at most about 1400 frames, so two
   // revolutions of it are small.
   WaveImage image = Repeated(*wheel, CrankRevolutionsPerImage(config));

@@ -3,17 +3,15 @@
 #include <numeric>
 
 #include "signal/wave_image.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm {
 
 std::optional<RateFraction> ExactPlaybackRate(const WheelSignal& wheel, int32_t rpm) {
-  const int64_t p = wheel.AvailableTeeth;
-  const int64_t m = wheel.MissingTeeth;
-  if (rpm < 1 || p < 0 || m < 0 || p + m < 1 || (wheel.WheelAt != Camshaft && wheel.WheelAt != Crankshaft))
-    return std::nullopt;
+  const auto geometry = GeometryOfWheel(wheel);
+  if (rpm < 1 || !geometry || geometry->revolutionFrames == 0) return std::nullopt;
   // One revolution is at most 44100 / 32 frames, so the product stays far inside 64 bits.
-  const int64_t frames = 2 * HalfToothFrames(wheel.AvailableTeeth, wheel.MissingTeeth, wheel.WheelAt) * (p + m);
-  if (frames == 0) return std::nullopt;
+  const int64_t frames = geometry->revolutionFrames;
   // The camshaft turns once per two turns of the crankshaft.
   const int64_t numerator = int64_t{rpm} * frames;
   const int64_t denominator = wheel.WheelAt == Crankshaft ? 60 : 120;

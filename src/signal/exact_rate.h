@@ -5,14 +5,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "signal/rate_fraction.h"
 #include "signal/wheel_signal.h"
 
 namespace vm {
-
-struct RateFraction {
-  int64_t numerator = 0;  // frames per second × denominator
-  int64_t denominator = 1;
-};
 
 // rpm × F / 60 frames per second on the crankshaft and rpm × F / 120 on the camshaft, F
 // being the frames of one revolution of the wheel, in lowest terms. Nothing for a wheel

@@ -1,12 +1,13 @@
 #include "signal/loop_sound.h"
 
+#include "signal/pcm16.h"
+
 namespace vm {
 
 namespace {
 
 int16_t Sample(const WaveFrames& frames, int64_t frame, int channel) {
-  const uint8_t* at = frames.data.data() + 4 * frame + 2 * channel;
-  return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
+  return GetSample(frames.data.data() + 4 * frame + 2 * channel);
 }
 
 // A wheel's image: the right channel is the negative of the left at every frame, as the

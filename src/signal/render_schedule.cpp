@@ -7,6 +7,7 @@
 
 #include "signal/loop_resampler.h"
 #include "signal/loop_sound.h"
+#include "signal/rate_fraction.h"
 #include "signal/wav_writer.h"
 #include "signal/wave_reader.h"
 
@@ -46,10 +47,7 @@ bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::spa
   const auto frames = ReadWaveImage(image);
   if (!frames || deviceRate < kMinDeviceRate || deviceRate > kMaxDeviceRate) return false;
   for (const RateSegment& segment : segments) {
-    const int64_t denominator = segment.denominator;
-    if (denominator < 1 || denominator > kMaxRateDenominator || segment.rate < denominator ||
-        segment.rate > kMaxPlaybackRate * denominator)
-      return false;
+    if (!PlayableRate({segment.rate, segment.denominator})) return false;
   }
   try {
     const LoopSound sound(*frames);

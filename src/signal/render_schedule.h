@@ -10,17 +10,17 @@
 namespace vm {
 
 struct RateSegment {
-  int32_t rate = 0;         // frames per second of the image, as given to SetRate
+  int32_t rate = 0;         // frames per second of the image × denominator, as given to SetRate
   uint64_t frames = 0;      // output frames played at that rate
-  int32_t denominator = 1;  // above 1: the rate is rate / denominator, as given to SetExactRate
+  int32_t denominator = 1;  // above 1: the rate is rate / denominator
 };
 
 // Receives interleaved stereo samples, a buffer at a time; false stops the rendering.
 using SampleSink = std::function<bool(std::span<const int16_t>)>;
 
 // The first segment's rate is set before PlayLooped, every later one while playing, so the
-// position carries on across them. False for an image Load refuses, a rate SetRate refuses,
-// or a sink that gives up.
+// position carries on across them. False for an image Load refuses, a rate that is not
+// PlayableRate, or a sink that gives up.
 bool RenderSchedule(std::span<const uint8_t> image, int32_t deviceRate, std::span<const RateSegment> segments,
                     const SampleSink& sink);
 

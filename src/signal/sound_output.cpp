@@ -99,20 +99,16 @@ bool SoundOutput::Load(std::span<const uint8_t> image) {
   return true;  // `fresh` now holds the old sound and frees it here, off the audio thread
 }
 
-bool SoundOutput::SetRate(int32_t framesPerSecond) {
-  // Rates the conversion cannot follow are refused and the sound keeps its rate.
-  if (!impl_->sound || framesPerSecond < 1 || framesPerSecond > kMaxPlaybackRate) return false;
-  impl_->rate.store(framesPerSecond, std::memory_order_relaxed);
-  impl_->exactRate.store(0, std::memory_order_relaxed);
-  return true;
-}
-
-bool SoundOutput::SetExactRate(int64_t numerator, int64_t denominator) {
-  if (!impl_->sound || denominator < 1 || denominator > kMaxRateDenominator || numerator < denominator ||
-      numerator > int64_t{kMaxPlaybackRate} * denominator)
-    return false;
-  impl_->exactRate.store(PackExactRate(static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator)),
-                         std::memory_order_relaxed);
+bool SoundOutput::SetRate(RateFraction rate) {
+  if (!impl_->sound || !PlayableRate(rate)) return false;
+  if (rate.denominator == 1) {
+    impl_->rate.store(static_cast<int32_t>(rate.numerator), std::memory_order_relaxed);
+    impl_->exactRate.store(0, std::memory_order_relaxed);
+  } else {
+    impl_->exactRate.store(
+        PackExactRate(static_cast<uint32_t>(rate.numerator), static_cast<uint32_t>(rate.denominator)),
+        std::memory_order_relaxed);
+  }
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "platform/audio_device.h"
+#include "signal/rate_fraction.h"
 
 namespace vm {
 
@@ -21,10 +22,10 @@ class SoundOutput {
   // nothing plays (see AudioDevice); `options` are for measurements and tests.
   [[nodiscard]] bool Open(const AudioDeviceOptions& options = {});
   [[nodiscard]] bool Load(std::span<const uint8_t> image);  // false leaves the old sound as it was
-  bool SetRate(int32_t framesPerSecond);
-  // numerator / denominator frames per second, carried exactly (no drift over any length of
-  // play); it holds until the next SetRate or Load.
-  bool SetExactRate(int64_t numerator, int64_t denominator);
+  // Frames of the image per second, a whole number or a fraction carried exactly (no drift
+  // over any length of play); it holds until the next SetRate or Load. A rate that is not
+  // PlayableRate is refused and the sound keeps its rate.
+  bool SetRate(RateFraction rate);
   bool PlayLooped();
   void Stop();
   void Unload();  // releases the sound: silent until a Load

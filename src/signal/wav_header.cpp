@@ -1,37 +1,35 @@
 #include "signal/wav_header.h"
 
+#include <cstring>
+
+#include "signal/pcm16.h"
+
 namespace vm {
-namespace {
-
-void Put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFFu));
-}
-
-void PutId(std::vector<uint8_t>& out, const char (&id)[5]) { out.insert(out.end(), id, id + 4); }
-
-}  // namespace
 
 std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes) {
   constexpr uint16_t channels = 2;
   constexpr uint16_t bitsPerSample = 16;
   // Block align from the channels and sample size, bytes per second from the rate and block.
   constexpr uint16_t blockAlign = channels * ((bitsPerSample + 7) / 8);
-  std::vector<uint8_t> out;
-  out.reserve(kWavHeaderBytes);
-  PutId(out, "RIFF");
-  Put(out, 36u + dataBytes, 4);
-  PutId(out, "WAVE");
-  PutId(out, "fmt ");
-  Put(out, 16, 4);
-  Put(out, 1, 2);  // integer PCM
-  Put(out, channels, 2);
-  Put(out, static_cast<uint32_t>(framesPerSecond), 4);
-  Put(out, static_cast<uint32_t>(framesPerSecond) * blockAlign, 4);
-  Put(out, blockAlign, 2);
-  Put(out, bitsPerSample, 2);
-  PutId(out, "data");
-  Put(out, dataBytes, 4);
+  std::vector<uint8_t> out(kWavHeaderBytes);
+  uint8_t* at = out.data();
+  std::memcpy(at, "RIFF", 4);
+  std::memcpy(at + 8, "WAVEfmt ", 8);
+  PutLe32(at + 16, 16);
+  PutLe16(at + 20, 1);  // integer PCM
+  PutLe16(at + 22, channels);
+  PutLe32(at + 24, static_cast<uint32_t>(framesPerSecond));
+  PutLe32(at + 28, static_cast<uint32_t>(framesPerSecond) * blockAlign);
+  PutLe16(at + 32, blockAlign);
+  PutLe16(at + 34, bitsPerSample);
+  std::memcpy(at + 36, "data", 4);
+  SetWavDataBytes(at, dataBytes);
   return out;
+}
+
+void SetWavDataBytes(uint8_t* header, uint32_t dataBytes) {
+  PutLe32(header + 4, 36u + dataBytes);
+  PutLe32(header + 40, dataBytes);
 }
 
 }  // namespace vm

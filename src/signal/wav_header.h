@@ -13,4 +13,7 @@ inline constexpr int32_t kWavHeaderBytes = 44;
 // bytes per second, block align, 16 bits) and "data" with dataBytes; little-endian.
 std::vector<uint8_t> WavHeader(int32_t framesPerSecond, uint32_t dataBytes);
 
+// Writes the two sizes of such a header (the RIFF size and the data size) for `dataBytes`.
+void SetWavDataBytes(uint8_t* header, uint32_t dataBytes);
+
 }  // namespace vm

@@ -1,7 +1,10 @@
 #include "signal/wav_writer.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "signal/pcm16.h"
 
 namespace vm {
 namespace {
@@ -27,18 +30,15 @@ bool WavWriter::Append(std::span<const int16_t> interleaved) {
     file_.Abandon();
     return false;
   }
-  char buffer[4096];
+  uint8_t buffer[4096];
   size_t used = 0;
+  const auto flush = [&] { return file_.Append({reinterpret_cast<const char*>(buffer), std::exchange(used, 0)}); };
   for (const int16_t sample : interleaved) {
-    const auto bits = static_cast<uint16_t>(sample);
-    buffer[used++] = static_cast<char>(bits & 0xFFu);
-    buffer[used++] = static_cast<char>(bits >> 8);
-    if (used == sizeof buffer) {
-      if (!file_.Append({buffer, used})) return false;
-      used = 0;
-    }
+    PutSample(buffer + used, sample);
+    used += 2;
+    if (used == sizeof buffer && !flush()) return false;
   }
-  if (used != 0 && !file_.Append({buffer, used})) return false;
+  if (used != 0 && !flush()) return false;
   dataBytes_ += bytes;
   return true;
 }

@@ -5,7 +5,9 @@
 #include <limits>
 #include <new>
 
+#include "signal/pcm16.h"
 #include "signal/wav_header.h"
+#include "signal/wheel_geometry.h"
 
 namespace vm {
 namespace {
@@ -15,18 +17,12 @@ constexpr int32_t kHeaderBytes = kWavHeaderBytes;
 constexpr int16_t kLow = -32000;
 constexpr int16_t kHigh = 32000;
 
-void Put16(uint8_t* at, uint16_t value) {
-  at[0] = static_cast<uint8_t>(value & 0xFFu);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
 // Frames of `count` identical (left, right = -left) pairs from `at` on; returns the next free byte.
 uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
-  const auto l = static_cast<uint16_t>(left);
-  const auto r = static_cast<uint16_t>(-left);
+  const auto right = static_cast<int16_t>(-left);
   for (int64_t i = 0; i < count; ++i, at += 4) {
-    Put16(at, l);
-    Put16(at + 2, r);
+    PutSample(at, left);
+    PutSample(at + 2, right);
   }
   return at;
 }
@@ -34,15 +30,13 @@ uint8_t* PutFrames(uint8_t* at, int64_t count, int16_t left) {
 }  // namespace
 
 std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
-  // Such values can only come from a config file. A zero sum would divide by zero, and a
-  // negative count would write more frames than the data chunk holds, so they get no image.
-  // The sum is taken in 64 bits so that two large counts cannot overflow.
+  // A negative count would write more frames than the data chunk holds: no wheel, no image.
+  const auto geometry = GeometryOfWheel(availableTeeth, missingTeeth, wheelAt);
+  if (!geometry) return std::nullopt;
   const int64_t p = availableTeeth;
   const int64_t m = missingTeeth;
-  if (p < 0 || m < 0 || p + m < 1 || (wheelAt != Camshaft && wheelAt != Crankshaft)) return std::nullopt;
-
-  const int64_t n = HalfToothFrames(availableTeeth, missingTeeth, wheelAt);
-  const int64_t dataBytes = 8 * n * p + 8 * n * m;
+  const int64_t n = geometry->halfToothFrames;
+  const int64_t dataBytes = 4 * geometry->revolutionFrames;
   if (dataBytes > std::numeric_limits<int32_t>::max() - kHeaderBytes) return std::nullopt;
 
   WaveImage image;
@@ -59,13 +53,6 @@ std::optional<WaveImage> BuildWaveImage(int32_t availableTeeth, int32_t missingT
   }
   PutFrames(at, 2 * n * m, kLow);
   return image;
-}
-
-int64_t HalfToothFrames(int32_t availableTeeth, int32_t missingTeeth, int32_t wheelAt) {
-  // Three truncating divisions in this order; each truncation shows in the signal.
-  const int64_t q1 = kNominalRate / (2 * (int64_t{availableTeeth} + missingTeeth));
-  const int64_t q2 = q1 / 32;
-  return q2 / wheelAt;
 }
 
 int32_t PlaybackRate(int32_t rpm) {

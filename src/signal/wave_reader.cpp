@@ -2,12 +2,10 @@
 
 #include <cstring>
 
+#include "signal/pcm16.h"
+
 namespace vm {
 namespace {
-
-uint32_t Get16(const uint8_t* at) { return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8; }
-
-uint32_t Get32(const uint8_t* at) { return Get16(at) | Get16(at + 2) << 16; }
 
 struct Chunk {
   std::span<const uint8_t> body;
@@ -19,7 +17,7 @@ struct Chunk {
 std::optional<Chunk> FindChunk(std::span<const uint8_t> image, size_t offset, const char* id) {
   while (image.size() >= 8 && offset <= image.size() - 8) {
     const uint8_t* at = image.data() + offset;
-    const uint64_t size = Get32(at + 4);
+    const uint64_t size = GetLe32(at + 4);
     if (size > image.size() - offset - 8) return std::nullopt;
     const size_t body = offset + 8;
     const size_t next = body + static_cast<size_t>(size);
@@ -32,8 +30,8 @@ std::optional<Chunk> FindChunk(std::span<const uint8_t> image, size_t offset, co
 bool PlayableFormat(std::span<const uint8_t> fmt) {
   if (fmt.size() < 16) return false;
   const uint8_t* at = fmt.data();
-  const uint32_t rate = Get32(at + 4);
-  return Get16(at) == 1 && Get16(at + 2) == 2 && Get16(at + 12) == 4 && Get16(at + 14) == 16 && rate >= 1 &&
+  const uint32_t rate = GetLe32(at + 4);
+  return GetLe16(at) == 1 && GetLe16(at + 2) == 2 && GetLe16(at + 12) == 4 && GetLe16(at + 14) == 16 && rate >= 1 &&
          rate <= static_cast<uint32_t>(kMaxPlaybackRate);
 }
 
@@ -46,7 +44,7 @@ std::optional<WaveFrames> ReadWaveImage(std::span<const uint8_t> image) {
   const auto data = FindChunk(image, fmt->next, "data");
   if (!data || data->body.empty() || data->body.size() % 4 != 0) return std::nullopt;
   if (data->body.size() / 4 > kMaxSoundFrames) return std::nullopt;
-  return WaveFrames{data->body, static_cast<int32_t>(Get32(fmt->body.data() + 4))};
+  return WaveFrames{data->body, static_cast<int32_t>(GetLe32(fmt->body.data() + 4))};
 }
 
 }  // namespace vm

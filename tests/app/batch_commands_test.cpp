@@ -1,5 +1,6 @@
 // File > Batch > Load and Save with scripted requesters and real files.
 #include "platform/atomic_file.h"
+#include "support/batch_example.h"
 #include "support/heap_ceiling.h"
 #include "support/program_fixture.h"
 
@@ -8,17 +9,8 @@ namespace {
 
 using BatchCommandsTest = StartedProgram;
 
-const char* const SevenLines =
-    "; warm-up and sweep\r\n"
-    "   5000|1000|3000 ; ramp up\r\n"
-    "\r\n"
-    "2000|3000\r\n"
-    "0|1000|2000\r\n"
-    "x|1000|2000\r\n"
-    "8000|3000|500|99\r\n";
-
 TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
-  WriteFile(Path("a.rbt"), SevenLines);
+  WriteFile(Path("a.rbt"), kSevenLineBatch);
   LoadFile("a.rbt");
   ASSERT_EQ(requesters.calls.size(), 1u);
   const FileRequest& request = requesters.calls[0].request;
@@ -26,7 +18,7 @@ TEST_F(BatchCommandsTest, LoadFillsTheTableSelectsRowZeroAndEnablesOnce) {
   EXPECT_EQ(request.initialPath, Path("*.rbt"));
   EXPECT_EQ(request.filter, "RPM batch (*.rbt)|*.rbt");
   EXPECT_EQ(request.filterIndex, 0);
-  EXPECT_EQ(Rows(), (std::vector<BatchRow>{{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"8000", "3000", "500"}}));
+  EXPECT_EQ(Rows(), kSevenLineBatchRows);
   EXPECT_EQ(toolkit.State(BatchList), 0);
   EXPECT_TRUE(app->batch().BatchLoaded());
   for (ControlId id : {BatchStartButton, LoopCheckBox, StepButton}) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;

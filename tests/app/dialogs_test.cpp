@@ -1,4 +1,4 @@
-// The name dialog and the About box.
+// The name dialog (the About box is in window_golden_test.cpp).
 
 #include <functional>
 
@@ -123,23 +123,6 @@ TEST_F(DialogsTest, ReopeningDiscardsWhatWasTypedAndTheMainWindowStaysUsable) {
   Key(NameEdit, Qt::Key_Return);
   EXPECT_TRUE(toolkit.IsWindowOpen(NameDialog));
   EXPECT_EQ(app->config().Type, "no name");
-}
-
-TEST_F(DialogsTest, AboutShowsItsTextWithoutIcon) {
-  Choose(AboutItem);
-  ASSERT_EQ(requesters.calls.size(), 1u);
-  const auto& call = requesters.calls[0];
-  EXPECT_EQ(call.kind, ScriptedRequesters::Kind::MessageBox);
-  EXPECT_EQ(call.title, "About");
-  EXPECT_FALSE(call.icon);
-  EXPECT_EQ(call.ownerWindow, MainWindow);
-  EXPECT_EQ(call.text,
-            "Velomirator V0.17\n\nIt emulates the rotation of the phonic wheel,\n"
-            "to generate the RPM signal to an ECU on the desk.\n"
-            "This is done via the soundcard of the PC.\n"
-            "Simply connect the GNDs and connect R or L signal\n"
-            "to the sensor input pin of the ECU.\n"
-            "If you have + and - input, connect L and R to it.");
 }
 
 }  // namespace

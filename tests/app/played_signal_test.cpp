@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <limits>
 #include <thread>
 
 #include "support/program_fixture.h"
+#include "support/samples.h"
+#include "support/scoped_env.h"
 
 namespace vm::test {
 namespace {
@@ -16,18 +18,13 @@ constexpr double kDeviceRate = 48000;  // what the output asks for; the disk dri
 // Points the audio output at a file for the life of this object.
 class DiskDriver {
  public:
-  explicit DiskDriver(std::string path) : path_(std::move(path)) {
-    const char* driver = std::getenv("SDL_AUDIODRIVER");
-    saved_ = driver == nullptr ? "" : driver;
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
-  }
-  ~DiskDriver() { setenv("SDL_AUDIODRIVER", saved_.c_str(), 1); }
+  explicit DiskDriver(std::string path) : path_(std::move(path)) {}
   const std::string& path() const { return path_; }
 
  private:
   std::string path_;
-  std::string saved_;
+  ScopedEnv driver_{"SDL_AUDIODRIVER", "disk"};
+  ScopedEnv file_{"SDL_DISKAUDIOFILE", path_};
 };
 
 struct Wheel {
@@ -38,17 +35,7 @@ struct Wheel {
 
 // Where `channel` (0 left, 1 right) rises through `level`, in device frames.
 std::vector<double> RisingEdges(const std::string& stream, size_t fromFrame, int channel = 0, double level = 0) {
-  std::vector<double> edges;
-  const size_t frames = stream.size() / 4;
-  auto sample = [&](size_t frame) {
-    const size_t at = frame * 4 + 2 * static_cast<size_t>(channel);
-    return static_cast<int16_t>(static_cast<uint8_t>(stream[at]) | static_cast<uint8_t>(stream[at + 1]) << 8) - level;
-  };
-  for (size_t i = fromFrame + 1; i < frames; ++i) {
-    const double a = sample(i - 1), b = sample(i);
-    if (a < 0 && b >= 0) edges.push_back(static_cast<double>(i - 1) + -a / (b - a));
-  }
-  return edges;
+  return test::RisingEdges(Channel(stream, channel), fromFrame, std::numeric_limits<size_t>::max(), level);
 }
 
 // The revolution as heard: a run of equal intervals, then one longer across the gap.

@@ -100,14 +100,15 @@ class RunControlRunner : public StartedProgram {
     EXPECT_EQ(toolkit.Text(BatchStartButton), "Start");
     EXPECT_FALSE(sound.IsPlaying());
     EXPECT_EQ(toolkit.StatusText(CountdownField), "");
-    for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
-      EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+    for (ControlId id : kWheelControls) EXPECT_TRUE(toolkit.IsEnabled(id)) << id;
+    EXPECT_TRUE(toolkit.IsEnabled(StartStopButton));
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
     EXPECT_TRUE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
   }
   void ExpectRunLocks() {
-    for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton, StepButton})
-      EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+    for (ControlId id : kWheelControls) EXPECT_FALSE(toolkit.IsEnabled(id)) << id;
+    EXPECT_FALSE(toolkit.IsEnabled(StartStopButton));
+    EXPECT_FALSE(toolkit.IsEnabled(StepButton));
     EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, ConfigLoadItem));
     EXPECT_FALSE(toolkit.IsMenuItemEnabled(MainMenu, BatchLoadItem));
     EXPECT_EQ(toolkit.Text(BatchStartButton), "Stop");

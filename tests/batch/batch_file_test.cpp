@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/batch_file.h"
+#include "support/batch_example.h"
 
 namespace vm {
 namespace {
@@ -26,16 +27,7 @@ TEST(BatchFileWrite, TextsAreWrittenAsTheyStand) {
 }
 
 TEST(BatchFileRead, SevenLineExampleGivesThreeRows) {
-  const std::string file =
-      "; warm-up and sweep\r\n"
-      "   5000|1000|3000 ; ramp up\r\n"
-      "\r\n"
-      "2000|3000\r\n"
-      "0|1000|2000\r\n"
-      "x|1000|2000\r\n"
-      "8000|3000|500|99\r\n";
-  const Rows expected = {{"5000", "1000", "3000"}, {"2000", "3000", ""}, {"8000", "3000", "500"}};
-  EXPECT_EQ(ReadBatchRows(file), expected);
+  EXPECT_EQ(ReadBatchRows(test::kSevenLineBatch), test::kSevenLineBatchRows);
 }
 
 TEST(BatchFileRead, EveryLineEndReadsTheSame) {

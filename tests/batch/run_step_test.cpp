@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "batch/ids.h"
 #include "batch/run_step.h"
 #include "support/comma_locale.h"
 
@@ -30,37 +29,39 @@ class SimClock final : public RunnerClock {
   std::function<void()> onSleep;
 };
 
+using Kind = RunnerReport::Kind;
+
 struct Posted {
-  Event event;
+  RunnerReport report;
   uint32_t atMs;
 };
 
 class RecordingSink final : public RunnerSink {
  public:
   explicit RecordingSink(const SimClock& clock) : clock_(clock) {}
-  void Post(const Event& event) override { posted.push_back({event, clock_.now}); }
+  void Report(const RunnerReport& report) override { posted.push_back({report, clock_.now}); }
 
   std::vector<int32_t> Sliders() const {
     std::vector<int32_t> out;
     for (const Posted& p : posted)
-      if (p.event.kind == RunnerSetSliderEvent) out.push_back(p.event.value);
+      if (p.report.kind == Kind::SliderPosition) out.push_back(p.report.position);
     return out;
   }
   std::vector<std::string> Countdowns() const {
     std::vector<std::string> out;
     for (const Posted& p : posted)
-      if (p.event.kind == RunnerStatusTextEvent) out.push_back(p.event.text);
+      if (p.report.kind == Kind::Countdown) out.push_back(p.report.countdown);
     return out;
   }
   std::vector<uint32_t> TickTimes() const {  // the countdowns after the first and before the last
     std::vector<uint32_t> out;
     for (const Posted& p : posted)
-      if (p.event.kind == RunnerStatusTextEvent) out.push_back(p.atMs);
+      if (p.report.kind == Kind::Countdown) out.push_back(p.atMs);
     return std::vector<uint32_t>(out.begin() + 1, out.end() - 1);
   }
-  int Count(EventKind kind) const {
+  int Count(Kind kind) const {
     int n = 0;
-    for (const Posted& p : posted) n += p.event.kind == kind;
+    for (const Posted& p : posted) n += p.report.kind == kind;
     return n;
   }
   std::vector<Posted> posted;
@@ -88,7 +89,7 @@ TEST(RunnerStep, RampOfOneSecondFromThousandToTwoThousand) {
   EXPECT_EQ(run.sink.Sliders(), (std::vector<int32_t>{500, 550, 600, 650, 700, 750, 800, 850, 900, 950, 1000}));
   EXPECT_EQ(run.sink.Countdowns(), (std::vector<std::string>{"1.0s", "0.9s", "0.8s", "0.7s", "0.6s", "0.5s", "0.4s",
                                                              "0.3s", "0.2s", "0.1s", "0.0s", ""}));
-  EXPECT_EQ(run.sink.Count(EventStepDone), 1);
+  EXPECT_EQ(run.sink.Count(Kind::StepDone), 1);
   EXPECT_EQ(run.clock.now, 2000u);  // ends by the clock, at endMs
 }
 
@@ -97,20 +98,9 @@ TEST(RunnerStep, EverythingPostedIsStampedAndOrdered) {
   run.Run();
   const auto& posted = run.sink.posted;
   ASSERT_FALSE(posted.empty());
-  for (size_t i = 0; i < posted.size(); ++i) {
-    const Event& e = posted[i].event;
-    EXPECT_EQ(e.generation, 7u);
-    EXPECT_EQ(e.window, MainWindow);
-    if (e.kind == RunnerSetSliderEvent) {
-      EXPECT_EQ(e.control(), RpmSlider);
-      ASSERT_LT(i + 1, posted.size());  // the slider's event follows its move at once
-      EXPECT_EQ(posted[i + 1].event.kind, ControlEvent);
-      EXPECT_EQ(posted[i + 1].event.control(), RpmSlider);
-    }
-    if (e.kind == RunnerStatusTextEvent) { EXPECT_EQ(e.field(), CountdownField); }
-  }
-  EXPECT_EQ(posted.back().event.kind, EventStepDone);
-  EXPECT_EQ(posted.back().event.id, 0);
+  for (const Posted& p : posted) EXPECT_EQ(p.report.generation, 7u);
+  EXPECT_EQ(posted.front().report.kind, Kind::SliderPosition);
+  EXPECT_EQ(posted.back().report.kind, Kind::StepDone);
 }
 
 struct RampCase {
@@ -125,7 +115,7 @@ TEST_P(RunnerRamp, SliderPositions) {
   StepRun run(GetParam().duration, GetParam().rpm1, GetParam().rpm2);
   run.Run();
   EXPECT_EQ(run.sink.Sliders(), GetParam().sliders);
-  EXPECT_EQ(run.sink.Count(EventStepDone), 1);
+  EXPECT_EQ(run.sink.Count(Kind::StepDone), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,7 +141,7 @@ TEST(RunnerStep, ZeroAndNegativeDurationsEndAtTheFirstTest) {
     run.Run();
     EXPECT_EQ(run.clock.sleeps, 1) << duration;
     EXPECT_EQ(run.sink.Countdowns(), (std::vector<std::string>{FormatCountdown(duration), ""})) << duration;
-    EXPECT_EQ(run.sink.Count(EventStepDone), 1) << duration;
+    EXPECT_EQ(run.sink.Count(Kind::StepDone), 1) << duration;
   }
 }
 
@@ -203,7 +193,7 @@ TEST(RunnerStep, StopEndsWithinOnePollAndPostsNoStepDone) {
   };
   run.Run();
   EXPECT_EQ(run.clock.sleeps, 250);
-  EXPECT_EQ(run.sink.Count(EventStepDone), 0);
+  EXPECT_EQ(run.sink.Count(Kind::StepDone), 0);
   EXPECT_EQ(run.sink.Countdowns().back(), "");
 }
 

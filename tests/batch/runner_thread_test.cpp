@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "batch/ids.h"
 #include "batch/runner_thread.h"
 #include "support/no_new_threads.h"
 
@@ -16,27 +15,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using Kind = RunnerReport::Kind;
+
 class EventLog {
  public:
   RunnerThread::PostFunction Poster() {
-    return [this](const Event& e) {
+    return [this](const RunnerReport& e) {
       std::lock_guard lock(mutex_);
       events_.push_back(e);
     };
   }
-  std::vector<Event> Events() {
+  std::vector<RunnerReport> Events() {
     std::lock_guard lock(mutex_);
     return events_;
   }
-  int Count(EventKind kind) {
+  int Count(Kind kind) {
     int n = 0;
-    for (const Event& e : Events()) n += e.kind == kind;
+    for (const RunnerReport& e : Events()) n += e.kind == kind;
     return n;
   }
 
  private:
   std::mutex mutex_;
-  std::vector<Event> events_;
+  std::vector<RunnerReport> events_;
 };
 
 // A clock whose sleeps hang once `hang` is set, until `release` is set.
@@ -80,12 +81,12 @@ TEST(RunnerThread, FullStepPostsItsRampAndStepDone) {
   ASSERT_NE(runner, nullptr);
   ASSERT_TRUE(WaitEnded(*runner));
   EXPECT_TRUE(runner->Stop());
-  const std::vector<Event> events = log.Events();
+  const std::vector<RunnerReport> events = log.Events();
   ASSERT_GE(events.size(), 4u);
-  EXPECT_EQ(events.front().kind, RunnerSetSliderEvent);
-  EXPECT_EQ(events.front().value, 500);
-  EXPECT_EQ(events.back().kind, EventStepDone);
-  for (const Event& e : events) EXPECT_EQ(e.generation, 3u);
+  EXPECT_EQ(events.front().kind, Kind::SliderPosition);
+  EXPECT_EQ(events.front().position, 500);
+  EXPECT_EQ(events.back().kind, Kind::StepDone);
+  for (const RunnerReport& e : events) EXPECT_EQ(e.generation, 3u);
 }
 
 TEST(RunnerThread, StopMidStepEndsTheThreadWithoutStepDone) {
@@ -95,7 +96,7 @@ TEST(RunnerThread, StopMidStepEndsTheThreadWithoutStepDone) {
   std::this_thread::sleep_for(150ms);
   EXPECT_TRUE(runner->Stop());  // ended within the bound, joined
   EXPECT_TRUE(runner->Ended());
-  EXPECT_EQ(log.Count(EventStepDone), 0);
+  EXPECT_EQ(log.Count(Kind::StepDone), 0);
   EXPECT_TRUE(runner->Stop());  // again: nothing more to do
 }
 
@@ -129,7 +130,7 @@ TEST(RunnerThread, DestroyingALiveRunnerStopsIt) {
   const size_t after = log.Events().size();
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(log.Events().size(), after);
-  EXPECT_EQ(log.Count(EventStepDone), 0);
+  EXPECT_EQ(log.Count(Kind::StepDone), 0);
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 
 #include "pattern/pattern_reader.h"
 #include "pattern/pattern_sound.h"
+#include "signal/pcm16.h"
 #include "signal/wav_header.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -21,8 +23,7 @@ Pattern Read(int cycle, const std::string& tracks) {
 }
 
 int16_t Sample(const WaveImage& image, int64_t frame, int channel) {
-  const uint8_t* at = image.data() + kWavHeaderBytes + 4 * frame + 2 * channel;
-  return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
+  return test::SampleAt(image, static_cast<size_t>(frame), channel, kWavHeaderBytes);
 }
 
 TEST(PatternSound, TinyPatternIsAPlainSquareOfWholeFrames) {
@@ -34,12 +35,11 @@ TEST(PatternSound, TinyPatternIsAPlainSquareOfWholeFrames) {
   EXPECT_EQ(sound->shortestGap, 18000);
   // At 1000 RPM 60 frames a revolution turn at 1000 frames a second.
   WaveImage expected = WavHeader(1000, 240);
+  expected.resize(kWavHeaderBytes + 240);
   for (int frame = 0; frame < 60; ++frame) {
     const int16_t left = frame >= 15 && frame < 45 ? 32000 : -32000;
-    for (const int16_t level : {left, static_cast<int16_t>(-left)}) {
-      expected.push_back(static_cast<uint8_t>(static_cast<uint16_t>(level) & 0xFF));
-      expected.push_back(static_cast<uint8_t>(static_cast<uint16_t>(level) >> 8));
-    }
+    PutSample(&expected[kWavHeaderBytes + 4 * frame], left);
+    PutSample(&expected[kWavHeaderBytes + 4 * frame + 2], static_cast<int16_t>(-left));
   }
   EXPECT_EQ(sound->image, expected);
 }

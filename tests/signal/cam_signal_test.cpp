@@ -14,6 +14,8 @@
 
 #include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
+#include "signal/wheel_geometry.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -37,10 +39,7 @@ WheelSignal CamWheel(const Wheel& w, int32_t angle, int32_t width, bool exact) {
   return wheel;
 }
 
-int16_t Sample(const WaveImage& image, size_t frame, int channel) {
-  const uint8_t* at = image.data() + 44 + 4 * frame + 2 * channel;
-  return static_cast<int16_t>(static_cast<uint16_t>(at[0] | at[1] << 8));
-}
+int16_t Sample(const WaveImage& image, size_t frame, int channel) { return test::SampleAt(image, frame, channel, 44); }
 
 // A comparator with hysteresis, optionally behind the high-pass. Feed it levels held for
 // `seconds` each; it tells when it goes high.
@@ -148,7 +147,7 @@ TEST(CamSignal, TheImageIsTheWheelOverOneCycleBesideAPulseWithoutMean) {
     }
     EXPECT_EQ(sum, 0) << w.teeth;
     // One tooth period by default: 2 N frames, N being half of it.
-    EXPECT_EQ(high, 2 * static_cast<size_t>(HalfToothFrames(w.teeth, w.missing, w.at))) << w.teeth;
+    EXPECT_EQ(high, 2 * static_cast<size_t>(GeometryOfWheel(w.teeth, w.missing, w.at)->halfToothFrames)) << w.teeth;
     EXPECT_EQ(std::string(image.begin() + 36, image.begin() + 40), "data");
     EXPECT_EQ(image[40] | image[41] << 8 | image[42] << 16, static_cast<int>(4 * frames));
   }
@@ -211,7 +210,7 @@ TEST(CamSignal, TheShortestPulseKeepsItsLevelAtTopSpeed) {
   constexpr int32_t deviceRate = 48000;
   for (const Wheel& w : kWheels) {
     const WheelSignal wheel = CamWheel(w, 90, 1, false);
-    const auto halfTooth = static_cast<double>(HalfToothFrames(w.teeth, w.missing, w.at));
+    const auto halfTooth = static_cast<double>(GeometryOfWheel(w.teeth, w.missing, w.at)->halfToothFrames);
     const auto toolsTop = static_cast<int32_t>(0.45 * deviceRate * 2.0 * halfTooth / 11.2);
     for (const auto& [rpm, level] : {std::pair{15000, 32000}, std::pair{toolsTop, 28000}}) {
       const RateSegment segment{PlaybackRate(rpm), 4 * deviceRate / 10, 1};

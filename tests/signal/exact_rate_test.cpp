@@ -14,6 +14,7 @@
 #include "signal/cam_signal.h"
 #include "signal/loop_resampler.h"
 #include "signal/render_schedule.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -35,20 +36,13 @@ RateSegment Segment(const WheelSignal& wheel, int32_t rpm, uint64_t frames) {
 std::vector<double> RisingEdges(const WheelSignal& wheel, int32_t rpm, double seconds) {
   const auto image = BuildSignalImage(wheel);
   const RateSegment segment = Segment(wheel, rpm, static_cast<uint64_t>(seconds * kDeviceRate));
-  std::vector<double> edges;
-  double previous = 0;
-  uint64_t frame = 0;
+  std::vector<int16_t> left;
   const bool rendered = RenderSchedule(*image, kDeviceRate, {&segment, 1}, [&](std::span<const int16_t> samples) {
-    for (size_t i = 0; i < samples.size(); i += 2, ++frame) {
-      const double level = samples[i];
-      if (frame > 0 && previous < 0 && level >= 0)
-        edges.push_back(static_cast<double>(frame - 1) - previous / (level - previous));
-      previous = level;
-    }
+    for (size_t i = 0; i < samples.size(); i += 2) left.push_back(samples[i]);
     return true;
   });
   EXPECT_TRUE(rendered);
-  return edges;
+  return test::RisingEdges(left);
 }
 
 // The first edge after each gap: the interval before it is the longest of the revolution.

@@ -8,6 +8,7 @@
 
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -94,8 +95,7 @@ std::vector<int16_t> Expected(const std::vector<int16_t>& levels, int32_t device
 std::vector<int16_t> LeftLevels(const WaveImage& image) {
   const auto frames = ReadWaveImage(image);
   std::vector<int16_t> levels;
-  for (size_t i = 0; i < frames->FrameCount(); ++i)
-    levels.push_back(static_cast<int16_t>(static_cast<uint16_t>(frames->data[4 * i] | frames->data[4 * i + 1] << 8)));
+  for (size_t i = 0; i < frames->FrameCount(); ++i) levels.push_back(test::SampleAt(frames->data, i, 0));
   return levels;
 }
 

@@ -9,6 +9,7 @@
 #include "signal/wave_image.h"
 #include "signal/wave_reader.h"
 #include "support/files.h"
+#include "support/samples.h"
 
 namespace vm {
 namespace {
@@ -82,7 +83,7 @@ TEST_F(RenderFiles, WavFileHoldsTheRenderedStream) {
   const auto samples = Collect(wheel, segments);
   ASSERT_EQ(samples.size() * 2, frames->data.size());
   for (size_t i = 0; i < samples.size(); ++i) {
-    const auto sample = static_cast<int16_t>(static_cast<uint16_t>(frames->data[2 * i] | frames->data[2 * i + 1] << 8));
+    const int16_t sample = test::SampleAt(frames->data, i / 2, static_cast<int>(i % 2));
     ASSERT_EQ(sample, samples[i]) << i;
   }
   EXPECT_EQ(FilesInDir(), 1u);

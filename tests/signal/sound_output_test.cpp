@@ -15,6 +15,7 @@
 #include "signal/render_schedule.h"
 #include "signal/wave_image.h"
 #include "support/files.h"
+#include "support/samples.h"
 #include "support/scoped_env.h"
 
 namespace vm {
@@ -160,12 +161,10 @@ struct DiskStream {
   // The interleaved samples heard between silences of 256 frames or more.
   std::vector<std::vector<int16_t>> Sounded() const {
     const std::string bytes = test::ReadFile(path);
-    const auto* raw = reinterpret_cast<const uint8_t*>(bytes.data());
     std::vector<std::vector<int16_t>> parts;
     size_t silent = 256;
     for (size_t i = 0; i + 3 < bytes.size(); i += 4) {
-      const int16_t left = static_cast<int16_t>(raw[i] | raw[i + 1] << 8),
-                    right = static_cast<int16_t>(raw[i + 2] | raw[i + 3] << 8);
+      const int16_t left = test::SampleAt(bytes, i / 4, 0), right = test::SampleAt(bytes, i / 4, 1);
       if (left == 0 && right == 0) {
         ++silent;
         continue;

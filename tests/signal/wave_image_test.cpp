@@ -5,17 +5,15 @@
 #include <cstring>
 #include <limits>
 
+#include "signal/pcm16.h"
+#include "support/samples.h"
+
 namespace vm {
 namespace {
 
-uint32_t Get32(const WaveImage& image, size_t at) {
-  return image[at] | image[at + 1] << 8 | image[at + 2] << 16 | static_cast<uint32_t>(image[at + 3]) << 24;
-}
+uint32_t Get32(const WaveImage& image, size_t at) { return GetLe32(image.data() + at); }
 
-int16_t Sample(const WaveImage& image, size_t frame, int channel) {
-  const size_t at = 44 + 4 * frame + 2 * static_cast<size_t>(channel);
-  return static_cast<int16_t>(static_cast<uint16_t>(image[at] | image[at + 1] << 8));
-}
+int16_t Sample(const WaveImage& image, size_t frame, int channel) { return test::SampleAt(image, frame, channel, 44); }
 
 TEST(WaveImage, DefaultCamshaftWheelHasTheKnownHeader) {
   const auto image = BuildWaveImage(46, 2, Camshaft);

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/app.h"
+#include "app/ids.h"
 #include "batch/batch_file.h"
-#include "batch/ids.h"
 #include "platform/toolkit.h"
 #include "platform/toolkit_qt.h"
 #include "signal/sound_output.h"

@@ -3,23 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "support/samples.h"
+
 namespace vm::test {
-
-std::vector<double> RisingEdges(std::span<const int16_t> interleaved) {
-  std::vector<double> edges;
-  for (const Crossing& crossing : ZeroCrossings(interleaved, 0))
-    if (crossing.rising) edges.push_back(crossing.at);
-  return edges;
-}
-
-std::vector<Crossing> ZeroCrossings(std::span<const int16_t> interleaved, int channel) {
-  std::vector<Crossing> crossings;
-  for (size_t i = 2 + static_cast<size_t>(channel); i < interleaved.size(); i += 2) {
-    const double a = interleaved[i - 2], b = interleaved[i];
-    if ((a < 0) != (b < 0)) crossings.push_back({static_cast<double>(i / 2 - 1) + -a / (b - a), a < 0});
-  }
-  return crossings;
-}
 
 namespace {
 
@@ -45,7 +31,7 @@ void CountLevels(std::span<const int16_t> interleaved, WheelSignal& signal) {
 WheelSignal ReadWheel(std::span<const int16_t> interleaved, int teeth, int missing) {
   WheelSignal signal;
   CountLevels(interleaved, signal);
-  const std::vector<double> edges = RisingEdges(interleaved);
+  const std::vector<double> edges = RisingEdges(Channel(interleaved, 0));
   std::vector<double> intervals;
   for (size_t i = 1; i < edges.size(); ++i) intervals.push_back(edges[i] - edges[i - 1]);
   signal.tooth = Median(intervals);

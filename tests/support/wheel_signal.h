@@ -9,19 +9,6 @@
 
 namespace vm::test {
 
-// Rising zero crossings of the left channel of interleaved stereo frames, in frames,
-// placed between samples by linear interpolation.
-std::vector<double> RisingEdges(std::span<const int16_t> interleaved);
-
-struct Crossing {
-  double at = 0;  // in frames
-  bool rising = false;
-};
-
-// Every zero crossing of one channel (0 left, 1 right) of interleaved stereo frames, placed
-// as RisingEdges places them: a rise from below 0 to 0 or more, a fall the other way.
-std::vector<Crossing> ZeroCrossings(std::span<const int16_t> interleaved, int channel);
-
 struct WheelSignal {
   size_t overLimit = 0;     // samples beyond ±32000
   size_t notAntiphase = 0;  // frames whose right sample is not the left one's negative

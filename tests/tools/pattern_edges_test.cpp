@@ -14,7 +14,7 @@
 #include "pattern/pattern_file.h"
 #include "pattern/pattern_library.h"
 #include "signal/render_schedule.h"
-#include "support/wheel_signal.h"
+#include "support/samples.h"
 #include "tools/pattern_args.h"
 #include "tools/speed_limit.h"
 
@@ -107,10 +107,10 @@ TEST(PatternEdges, EveryLibraryEdgeIsHeardAtItsAngleWithAnExactPeriod) {
       const Rendered rendered = Render(*sound, rpm, kCycles);
       EXPECT_TRUE(RepeatsEachCycle(rendered));
       size_t unmatched = 0;
-      const double left = WorstEdge(test::ZeroCrossings(rendered.samples, 0), pattern.crank, pattern.cycle, rendered,
-                                    kCycles, unmatched);
-      const double right = pattern.hasCam ? WorstEdge(test::ZeroCrossings(rendered.samples, 1), pattern.cam,
-                                                      pattern.cycle, rendered, kCycles, unmatched)
+      const double left = WorstEdge(test::ZeroCrossings(test::Channel(rendered.samples, 0)), pattern.crank,
+                                    pattern.cycle, rendered, kCycles, unmatched);
+      const double right = pattern.hasCam ? WorstEdge(test::ZeroCrossings(test::Channel(rendered.samples, 1)),
+                                                      pattern.cam, pattern.cycle, rendered, kCycles, unmatched)
                                           : 0;
       EXPECT_EQ(unmatched, 0u);
       EXPECT_LE(left, kTolerance);

@@ -14,6 +14,7 @@
 #include "child_process.h"
 #include "played_stream.h"
 #include "support/files.h"
+#include "support/samples.h"
 
 namespace vm::test {
 namespace {
@@ -49,7 +50,7 @@ class PlayTest : public ::testing::Test {
     return child;
   }
 
-  std::vector<int16_t> Played(const std::string& device) const { return LeftChannel(ReadFileBytes(Path(device))); }
+  std::vector<int16_t> Played(const std::string& device) const { return Channel(ReadFile(Path(device)), 0); }
   size_t WrittenFrames(const std::string& device) const {
     std::error_code error;
     const auto bytes = fs::file_size(Path(device), error);
@@ -236,7 +237,7 @@ TEST_F(PlayTest, BatchFollowsTheRenderedRunWithinOneTick) {
   const std::array<size_t, 3> slots = {10, 3, 8};  // 100 ms each
   ChildProcess render(VELOMIRA_RENDER, {"--batch", Path("cycle.rbt"), "--out", Path("ideal.wav")}, {});
   ASSERT_EQ(render.Wait(), 0) << render.Errors();
-  const std::vector<int16_t> ideal = LeftChannel(ReadFileBytes(Path("ideal.wav")), 44);
+  const std::vector<int16_t> ideal = Channel(ReadFile(Path("ideal.wav")), 0, 44);
   ASSERT_EQ(ideal.size(), 21 * kDeviceRate / 10);
   const std::vector<double> wanted = RpmPerPiece(ideal, {0, 10 * kDeviceRate / 10, 13 * kDeviceRate / 10, ideal.size()},
                                                  slots);
@@ -511,7 +512,7 @@ TEST_F(PlayTest, PatternsPlayInBothToolsAndTheControlChangesThem) {
   ASSERT_EQ(played->Wait(), 0) << played->Errors();
   // Four revolutions at 3000 RPM, two engine cycles: exactly 0.08 s.
   const std::vector<int16_t> left = Played("device.raw");
-  std::vector<int16_t> rendered = LeftChannel(ReadFileBytes(Path("out.wav")), 44);
+  std::vector<int16_t> rendered = Channel(ReadFile(Path("out.wav")), 0, 44);
   rendered.resize(3840);
   const size_t start = FirstSound(left);
   EXPECT_TRUE(PlayedAt(left, start, rendered));

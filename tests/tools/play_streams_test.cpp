@@ -12,6 +12,7 @@
 #include "child_process.h"
 #include "played_stream.h"
 #include "support/files.h"
+#include "support/samples.h"
 
 namespace vm::test {
 namespace {
@@ -50,7 +51,7 @@ class PlayStreams : public ::testing::Test {
     EXPECT_TRUE(child->Started());
     return child;
   }
-  std::vector<int16_t> Played() const { return LeftChannel(ReadFileBytes(Path("device.raw"))); }
+  std::vector<int16_t> Played() const { return Channel(ReadFile(Path("device.raw")), 0); }
   void AwaitSound() const {
     for (int i = 0; i < 2000 && FirstSound(Played()) == Played().size(); ++i)
       std::this_thread::sleep_for(milliseconds(5));

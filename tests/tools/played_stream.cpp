@@ -2,24 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <fstream>
-#include <iterator>
 
 #include "signal/wave_reader.h"
+#include "support/samples.h"
 
 namespace vm::test {
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<int16_t> LeftChannel(const std::string& bytes, size_t skip) {
-  std::vector<int16_t> left;
-  for (size_t at = skip; at + 4 <= bytes.size(); at += 4)
-    left.push_back(static_cast<int16_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8));
-  return left;
-}
 
 bool PlayedAt(const std::vector<int16_t>& left, size_t at, const std::vector<int16_t>& expected) {
   return at <= left.size() && left.size() - at >= expected.size() &&
@@ -43,15 +30,6 @@ size_t SilenceFrom(const std::vector<int16_t>& left, size_t from, size_t run) {
     if (zeros == run) return i + 1 - run;
   }
   return left.size() - zeros;  // a shorter silence counts where the stream ends in it
-}
-
-std::vector<double> RisingEdges(const std::vector<int16_t>& left, size_t from, size_t to) {
-  std::vector<double> edges;
-  for (size_t i = from + 1; i < std::min(to, left.size()); ++i) {
-    const double a = left[i - 1], b = left[i];
-    if (a < 0 && b >= 0) edges.push_back(static_cast<double>(i - 1) - a / (b - a));
-  }
-  return edges;
 }
 
 std::vector<double> RpmPerSlot(const std::vector<int16_t>& left, size_t from, size_t to, size_t slots,

@@ -15,10 +15,6 @@ namespace vm::test {
 
 inline constexpr int32_t kDeviceRate = 48000;  // what the output asks for; the disk driver grants it
 
-// The left channel of 16-bit stereo frames: a raw stream, or a WAV file's 44-byte header skipped.
-std::vector<int16_t> LeftChannel(const std::string& bytes, size_t skip = 0);
-std::string ReadFileBytes(const std::string& path);
-
 // Whether `expected` stands in `left` from frame `at` on, and whether all of `frames` is silent.
 bool PlayedAt(const std::vector<int16_t>& left, size_t at, const std::vector<int16_t>& expected);
 bool Silent(const std::vector<int16_t>& frames, size_t from = 0);
@@ -29,8 +25,6 @@ size_t FirstSound(const std::vector<int16_t>& left, size_t from = 0);
 // lasts to the end; left.size() when there is neither.
 size_t SilenceFrom(const std::vector<int16_t>& left, size_t from, size_t run = 256);
 
-// Upward zero crossings between frames `from` and `to`, with sub-frame timing.
-std::vector<double> RisingEdges(const std::vector<int16_t>& left, size_t from, size_t to);
 // The RPM each tooth shows: the typical interval between rising edges over `slots` equal
 // parts of [from, to); `toothFrames` is a tooth's length in the wheel's image.
 std::vector<double> RpmPerSlot(const std::vector<int16_t>& left, size_t from, size_t to, size_t slots,

@@ -1,7 +1,7 @@
 // File > Batch > "Load..." and "Save...".
+#include "app/batch/batch_state.h"
+#include "app/ids.h"
 #include "batch/batch_file_io.h"
-#include "batch/batch_state.h"
-#include "batch/ids.h"
 #include "platform/requesters.h"
 
 namespace vm {

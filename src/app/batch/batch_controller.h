@@ -29,7 +29,7 @@ class BatchController {
   void OnListEvent(int32_t subType);           // ControlEvent 11 (Change, RightClick, DoubleClick)
   void OnBatchStartButton();                   // ControlEvent 12
   void OnStepButton();                         // ControlEvent 14
-  void OnStepDialogEvent(const Event& event);  // every event of window 2
+  void OnStepDialogEvent(const Event& event);  // every event of StepDialog
   void OnStepDone();                           // EventStepDone of a live runner
 
   // Whether an event a runner posted (generation != 0) may still act; false once that

@@ -1,8 +1,8 @@
 #pragma once
 // The fixed numbers by which the program's windows, controls, menu items and own events are
-// addressed. Events carry them, and the batch runner posts events naming controls by number,
-// so none of them may change. The toolkit's own numbers (event kinds it raises, sub-types,
-// MainMenu) are in platform/toolkit.h.
+// addressed. Events carry them as plain numbers (the runner's reports become events naming
+// RpmSlider and CountdownField), so none of them may change. The toolkit's own numbers (event kinds it raises,
+// sub-types, MainMenu) are in platform/toolkit.h.
 
 #include <cstdint>
 
@@ -19,7 +19,7 @@ inline constexpr WindowId CamDialog{3};
 // Menus (the menu bar is the toolkit's MainMenu)
 inline constexpr MenuId BatchPopupMenu{1};
 
-// Menu items of MainMenu (6..9 also in BatchPopupMenu)
+// Menu items of MainMenu (StepEditItem to StepAddItem also in BatchPopupMenu)
 inline constexpr ItemId ConfigLoadItem{0};
 inline constexpr ItemId ConfigSaveItem{1};
 inline constexpr ItemId BatchLoadItem{2};
@@ -34,7 +34,7 @@ inline constexpr ItemId AboutItem{10};
 inline constexpr ItemId ExactSpeedItem{11};
 inline constexpr ItemId CamSignalItem{12};
 
-// Menu item of the step dialog's Return shortcut (window 2)
+// Menu item of the step dialog's Return shortcut (in StepDialog)
 inline constexpr ItemId StepReturnItem{1};
 
 // Controls of MainWindow
@@ -53,6 +53,11 @@ inline constexpr ControlId BatchList{11};
 inline constexpr ControlId BatchStartButton{12};
 inline constexpr ControlId LoopCheckBox{13};
 inline constexpr ControlId StepButton{14};
+// The wheel's own controls: neither the tone nor a batch run lets them change while the sound
+// plays, so a control added for the wheel is locked by both from this one list.
+inline constexpr ControlId kWheelControls[] = {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption};
+// The batch table's controls, which the tone locks as well.
+inline constexpr ControlId kBatchControls[] = {BatchList, BatchStartButton, LoopCheckBox, StepButton};
 
 // Controls of NameDialog
 inline constexpr ControlId NameEdit{17};
@@ -80,8 +85,8 @@ inline constexpr ControlId CamCancelButton{34};
 
 // Event kinds of the program's own
 inline constexpr EventKind EventStepDone{65536};
-// The batch runner's two window calls travel through the event queue as these kinds, so
-// that they keep their order with its other events and can be dropped with them.
+// The batch runner's slider moves and countdowns travel through the event queue as these
+// kinds, so that they keep their order with its other events and can be dropped with them.
 inline constexpr EventKind RunnerSetSliderEvent{65537};
 inline constexpr EventKind RunnerStatusTextEvent{65538};
 

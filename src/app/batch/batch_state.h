@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_controller.h"
+#include "app/batch/batch_controller.h"
 #include "batch/batch_file.h"
 #include "batch/runner_thread.h"
 

@@ -1,6 +1,6 @@
-// The step dialog (window 2): one row's duration and two RPMs, for Edit, Insert and Add.
-#include "batch/batch_state.h"
-#include "batch/ids.h"
+// The step dialog (StepDialog): one row's duration and two RPMs, for Edit, Insert and Add.
+#include "app/batch/batch_state.h"
+#include "app/ids.h"
 #include "common/parse_integer.h"
 
 namespace vm {

@@ -1,7 +1,7 @@
-#include "batch/batch_controller.h"
+#include "app/batch/batch_controller.h"
 
-#include "batch/batch_state.h"
-#include "batch/ids.h"
+#include "app/batch/batch_state.h"
+#include "app/ids.h"
 
 namespace vm {
 

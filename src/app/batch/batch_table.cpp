@@ -1,6 +1,6 @@
 // The batch table: the rows of BatchList, its selection and the Edit/Del/Ins items.
-#include "batch/batch_state.h"
-#include "batch/ids.h"
+#include "app/batch/batch_state.h"
+#include "app/ids.h"
 
 namespace vm {
 namespace {

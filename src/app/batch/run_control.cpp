@@ -1,14 +1,15 @@
 // Running the table: run-all, single step, the end of a step and Stop.
-#include "batch/batch_state.h"
-#include "batch/ids.h"
+#include "app/batch/batch_state.h"
+#include "app/batch/runner_events.h"
+#include "app/ids.h"
 #include "common/parse_integer.h"
 #include "signal/sound_output.h"
 
 namespace vm {
 
 void BatchController::Impl::SetWheelAndLoadEnabled(bool enabled) {
-  for (ControlId id : {TeethSpin, MissingSpin, CamshaftOption, CrankshaftOption, StartStopButton})
-    toolkit.SetEnabled(id, enabled);
+  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+  toolkit.SetEnabled(StartStopButton, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, ConfigLoadItem, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, BatchLoadItem, enabled);
 }
@@ -85,7 +86,10 @@ void BatchController::Impl::LaunchRunner(int row) {
   Toolkit* sink = &toolkit;
   runner = RunnerThread::Launch(
       ParseInteger32(texts[0]), ParseInteger32(texts[1]), ParseInteger32(texts[2]), liveGeneration,
-      [sink](const Event& event) { sink->PostEvent(event); }, runnerClock);
+      [sink](const RunnerReport& report) {
+        for (const Event& event : RunnerEvents(report)) sink->PostEvent(event);
+      },
+      runnerClock);
   // No thread: nothing will come, and the run waits for "Stop" as it would for a step.
 }
 
