@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "pattern/pattern_reader.h"
 #include "pattern/pattern_sound.h"
+#include "pattern_description.h"
 #include "signal/pcm16.h"
 #include "signal/wav_header.h"
 #include "support/samples.h"
@@ -15,12 +15,7 @@
 namespace vm {
 namespace {
 
-Pattern Read(int cycle, const std::string& tracks) {
-  const PatternReading reading = ReadPattern("name p\ndescription d\ncycle " + std::to_string(cycle) + "\n" + tracks +
-                                             "\n");
-  EXPECT_TRUE(reading.ok) << PatternErrorText(reading.error);
-  return reading.pattern;
-}
+using test::Read;
 
 int16_t Sample(const WaveImage& image, int64_t frame, int channel) {
   return test::SampleAt(image, static_cast<size_t>(frame), channel, kWavHeaderBytes);
