@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "config/wheel_config_file.h"
+#include "pattern_args.h"
 #include "render_args.h"
 
 namespace vm::play {
@@ -13,7 +14,7 @@ namespace {
 using render::Options;
 
 // Options without a value; every other option is "--name value".
-constexpr std::array<std::string_view, 2> kFlags = {"--control", "--help"};
+constexpr std::array<std::string_view, 3> kFlags = {"--control", "--help", "--list-patterns"};
 
 // Takes the flags out, so that the shared parser sees only "--name value" pairs. Only
 // option places count: a file called "--control" is still a value.
@@ -35,6 +36,11 @@ std::vector<std::string> TakeFlags(const std::vector<std::string>& args, std::ve
 
 bool ReadPlayWheel(const Options& options, PlayArgs& play, std::string& error) {
   play.wheel = DefaultWheelConfig();
+  if (options.Has("--pattern")) {
+    play.pattern = options.Value("--pattern");
+    if (const auto beside = render::WheelOptionBesidePattern(options)) error = *beside;
+    return error.empty();
+  }
   const bool any = options.Has("--teeth") || options.Has("--missing") || options.Has("--position");
   if (options.Has("--config")) {
     play.configPath = options.Value("--config");
@@ -87,10 +93,16 @@ std::optional<PlayArgs> ParsePlayArgs(const std::vector<std::string>& args, std:
   PlayArgs play;
   play.help = std::find(flags.begin(), flags.end(), "--help") != flags.end();
   play.control = std::find(flags.begin(), flags.end(), "--control") != flags.end();
+  play.listPatterns = std::find(flags.begin(), flags.end(), "--list-patterns") != flags.end();
   if (play.help) return play;
+  if (play.listPatterns && args.size() != 1) {
+    error = "--list-patterns: takes no other option";
+    return std::nullopt;
+  }
+  if (play.listPatterns) return play;
   const auto options = Options::Parse(pairs,
                                       {"--teeth", "--missing", "--position", "--config", "--rpm", "--batch", "--loop",
-                                       "--revolutions", "--seconds", "--exact-speed", "--cam"},
+                                       "--revolutions", "--seconds", "--exact-speed", "--cam", "--pattern"},
                                       error);
   if (!options || !ReadPlayWheel(*options, play, error) || !CheckCombination(*options, play.control, error) ||
       !ReadAmounts(*options, play, error) || !render::ReadSignalOptions(*options, play.signal, error))

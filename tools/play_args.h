@@ -18,9 +18,9 @@ inline constexpr int64_t kMaxRevolutions = 1000000000000;
 inline constexpr double kMaxSeconds = 1e7;
 
 inline constexpr const char* kUsage =
-    "usage: velomira-play [--teeth P --missing M --position camshaft|crankshaft | --config FILE.cfg] "
-    "[--exact-speed] [--cam ANGLE[:WIDTH]] "
-    "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R]) [--revolutions K | --seconds S]";
+    "usage: velomira-play [[--teeth P --missing M --position camshaft|crankshaft | --config FILE.cfg] "
+    "[--exact-speed] [--cam ANGLE[:WIDTH]] | --pattern NAME|FILE] "
+    "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R] | --list-patterns) [--revolutions K | --seconds S]";
 
 struct PlayArgs {
   WheelConfig wheel;         // --teeth, --missing, --position, or the program's default wheel
@@ -34,7 +34,9 @@ struct PlayArgs {
   SignalOptions signal;      // --exact-speed and --cam, over those of a --config file
   bool exactSpeedGiven = false;
   bool camGiven = false;
-  bool help = false;  // --help
+  std::optional<std::string> pattern;  // --pattern: a library name or a file, in place of the wheel
+  bool help = false;                   // --help
+  bool listPatterns = false;           // --list-patterns
 };
 
 // Fails with one line naming the option at fault.

@@ -18,14 +18,22 @@ struct Grammar {
   const char* values;  // what the numbers are, for the message
 };
 
-constexpr std::array<Grammar, 6> kCommands = {{
+constexpr std::array<Grammar, 7> kCommands = {{
     {"rpm", Command::Rpm, 1, "an RPM"},
     {"ramp", Command::Ramp, 2, "an RPM and milliseconds"},
     {"stop", Command::Stop, 0, "nothing"},
     {"start", Command::Start, 0, "nothing"},
     {"revolutions", Command::Revolutions, 0, "nothing"},
     {"quit", Command::Quit, 0, "nothing"},
+    {"pattern", Command::Pattern, 0, "a pattern name or file"},
 }};
+
+// What follows the command's word, without the blanks around it: a file name may hold blanks.
+std::string_view Rest(std::string_view line, std::string_view command) {
+  const size_t start = line.find_first_not_of(" \t", line.find(command) + command.size());
+  if (start == std::string_view::npos) return {};
+  return line.substr(start, line.find_last_not_of(" \t") + 1 - start);
+}
 
 std::vector<std::string_view> Words(std::string_view line) {
   std::vector<std::string_view> words;
@@ -68,6 +76,11 @@ std::optional<ControlLine> ParseControlLine(std::string_view line, std::string& 
   if (!grammar) {
     error = "unknown command " + render::Quoted(words[0]);
     return std::nullopt;
+  }
+  if (grammar->command == Command::Pattern) {
+    ControlLine parsed{Command::Pattern, 0, 0, std::string(Rest(line, words[0]))};
+    if (parsed.pattern.empty()) error = "pattern: takes a pattern name or file";
+    return parsed.pattern.empty() ? std::nullopt : std::optional(parsed);
   }
   if (words.size() != grammar->numbers + 1) {
     error = std::string(grammar->name) + ": takes " + grammar->values;

@@ -6,6 +6,7 @@
 //   stop         silence, the wheel's position kept
 //   start        plays on from the position kept
 //   revolutions  the whole revolutions played so far
+//   pattern P    the pattern named P (or the file P) in place of what plays, from the next start
 //   quit         silence, and the program ends
 
 #include <cstdint>
@@ -17,12 +18,13 @@ namespace vm::play {
 
 inline constexpr int64_t kMaxRampMs = 24 * 3600 * 1000;
 
-enum class Command { Rpm, Ramp, Stop, Start, Revolutions, Quit };
+enum class Command { Rpm, Ramp, Stop, Start, Revolutions, Quit, Pattern };
 
 struct ControlLine {
   Command command = Command::Stop;
-  int64_t rpm = 0;  // Rpm, Ramp
-  int64_t ms = 0;   // Ramp
+  int64_t rpm = 0;      // Rpm, Ramp
+  int64_t ms = 0;       // Ramp
+  std::string pattern;  // Pattern: the rest of the line, without the blanks around it
 };
 
 // One line without its line feed; a carriage return before it is allowed. Words are

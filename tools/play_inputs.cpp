@@ -1,7 +1,9 @@
 #include "play_inputs.h"
 
 #include "batch/batch_file_io.h"
+#include "batch/rpm_slider.h"
 #include "config/wheel_config_file.h"
+#include "pattern_args.h"
 #include "platform/atomic_file.h"
 #include "render_args.h"
 #include "signal/cam_signal.h"
@@ -67,9 +69,40 @@ bool WholeImages(const PlayArgs& args, const WheelConfig& wheel, std::string& er
   return false;
 }
 
+bool ReadPattern(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
+  PatternSound sound;
+  // --rpm alone plays one speed; a batch keeps to the window's range; a script may ask any.
+  const int64_t top = args.control             ? kMaxRpm
+                      : args.batchPath.empty() ? args.rpm
+                                               : RpmOfSliderPosition(kRpmSliderMaximum);
+  if (!LoadPlayPattern(*args.pattern, top, sound, error)) {
+    error = "--pattern: " + error;
+    return false;
+  }
+  if (args.revolutions % static_cast<uint64_t>(sound.revolutions) != 0) {
+    error = "--revolutions: this pattern's cycle is two revolutions; give an even count";
+    return false;
+  }
+  inputs.image = sound.image;
+  inputs.pattern = std::move(sound);
+  return true;
+}
+
 }  // namespace
 
+bool LoadPlayPattern(const std::string& text, int64_t topRpm, PatternSound& sound, std::string& error) {
+  Pattern pattern;
+  if (!render::ReadPatternArgument(text, pattern, error)) return false;
+  auto built = render::BuildToolPatternSound(pattern, render::kDefaultDeviceRate, topRpm);
+  if (!built) error = "not enough memory for its sound";
+  else sound = std::move(*built);
+  return built.has_value();
+}
+
 bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error) {
+  if (args.pattern) {
+    return ReadPattern(args, inputs, error) && (args.batchPath.empty() || ReadRows(args.batchPath, inputs.rows, error));
+  }
   inputs.wheel = args.wheel;
   if (!args.configPath.empty() && !ReadConfig(args.configPath, inputs.wheel, error)) return false;
   TakeSignalOptions(args, inputs.wheel.Signal);

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "batch/batch_file.h"
+#include "pattern/pattern_sound.h"
 #include "play_args.h"
 #include "signal/wave_image.h"
 
@@ -15,8 +18,13 @@ namespace vm::play {
 struct PlayInputs {
   WheelConfig wheel;
   WaveImage image;
-  std::vector<BatchRow> rows;  // --batch only
+  std::vector<BatchRow> rows;           // --batch only
+  std::optional<PatternSound> pattern;  // --pattern: played in place of the wheel; `image` is its image
 };
+
+// The sound of the pattern `text` names (ReadPatternArgument), made for a 48000 Hz output
+// and speeds up to `topRpm`.
+bool LoadPlayPattern(const std::string& text, int64_t topRpm, PatternSound& sound, std::string& error);
 
 // Fails with one line naming the option and the file at fault.
 bool LoadPlayInputs(const PlayArgs& args, PlayInputs& inputs, std::string& error);

@@ -15,6 +15,7 @@
 #include "batch/rpm_slider.h"
 #include "batch/runner_thread.h"
 #include "common/parse_integer.h"
+#include "pattern/pattern_sound.h"
 #include "play_control.h"
 #include "play_mailbox.h"
 #include "play_output.h"
@@ -56,13 +57,19 @@ class Player {
         inputs_(inputs),
         sound_(sound),
         quit_(quitDescriptor),
-        status_(!args.control && ::isatty(STDOUT_FILENO) == 1) {}
+        status_(!args.control && ::isatty(STDOUT_FILENO) == 1),
+        pattern_(inputs.pattern) {}
 
   int Run();
 
  private:
   void SetSpeed(int64_t rpm);
-  uint64_t RevolutionsPerImage() const { return static_cast<uint64_t>(CrankRevolutionsPerImage(inputs_.wheel)); }
+  uint64_t RevolutionsPerImage() const {
+    return static_cast<uint64_t>(pattern_ ? pattern_->revolutions : CrankRevolutionsPerImage(inputs_.wheel));
+  }
+  RateFraction Rate(int64_t rpm) const;
+  void TakePattern(const std::string& text);
+  bool StartPlaying();
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
   void LaunchBatchStep();
@@ -75,6 +82,8 @@ class Player {
   void EndLine();
   void Execute(std::string_view line);
   std::optional<std::string> SpeedError(const char* command, int64_t rpm) const;
+  std::optional<std::string> SpeedError(const char* command, int64_t rpm,
+                                        const std::optional<PatternSound>& pattern) const;
   void Answer(const std::string& text);
   void Write(std::string_view text);
   void OnOutputGone();
@@ -89,6 +98,8 @@ class Player {
   SoundOutput& sound_;
   const int quit_;
   const bool status_;
+  std::optional<PatternSound> pattern_;      // what plays in place of the wheel, if anything
+  std::optional<PatternSound> nextPattern_;  // from the next start
   RunnerMailbox mailbox_;
   std::unique_ptr<RunnerThread> runner_;
   Role role_ = Role::None;
@@ -138,8 +149,14 @@ int Player::Run() {
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
 void Player::SetSpeed(int64_t rpm) {
   rpm_ = rpm;
-  sound_.SetRate(SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm)));
+  sound_.SetRate(Rate(rpm));
   sound_.Resume();
+}
+
+// A pattern always turns at its exact speed.
+RateFraction Player::Rate(int64_t rpm) const {
+  if (pattern_) return PatternPlaybackRate(*pattern_, rpm);
+  return SignalPlaybackRate(inputs_.wheel, static_cast<int32_t>(rpm));
 }
 
 bool Player::Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role) {
@@ -237,7 +254,13 @@ void Player::EndLine() {
 }
 
 std::optional<std::string> Player::SpeedError(const char* command, int64_t rpm) const {
-  const auto error = render::SpeedLimitError(inputs_.wheel, rpm, sound_.DeviceRate(), kMaxRpm);
+  return SpeedError(command, rpm, pattern_);
+}
+
+std::optional<std::string> Player::SpeedError(const char* command, int64_t rpm,
+                                              const std::optional<PatternSound>& pattern) const {
+  const auto error = pattern ? render::SpeedLimitError(*pattern, rpm, sound_.DeviceRate(), kMaxRpm)
+                             : render::SpeedLimitError(inputs_.wheel, rpm, sound_.DeviceRate(), kMaxRpm);
   if (!error) return std::nullopt;
   return "error: " + std::string(command) + ": " + *error;
 }
@@ -267,14 +290,37 @@ void Player::Execute(std::string_view text) {
       return Answer("ok");
     case Command::Start:
       if (rpm_ == 0) return Answer("error: start: no speed yet; send rpm R first");
+      if (nextPattern_) {
+        if (const auto error = SpeedError("start", rpm_, nextPattern_)) return Answer(*error);
+        return Answer(StartPlaying() ? "ok" : "error: start: cannot load the pattern's sound");
+      }
       sound_.Resume();
       return Answer("ok");
+    case Command::Pattern: return TakePattern(line->pattern);
     case Command::Revolutions: return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
     case Command::Quit:
       Answer("ok");
       end_ = End::Quick;
       return;
   }
+}
+
+void Player::TakePattern(const std::string& text) {
+  PatternSound sound;
+  std::string error;
+  if (!LoadPlayPattern(text, kMaxRpm, sound, error)) return Answer("error: pattern: " + error);
+  nextPattern_ = std::move(sound);
+  Answer("ok");
+}
+
+// The waiting pattern from its first frame on, at the speed set last.
+bool Player::StartPlaying() {
+  RetireRunner();
+  if (!sound_.Load(nextPattern_->image)) return false;
+  pattern_ = std::move(nextPattern_);
+  nextPattern_.reset();
+  SetSpeed(rpm_);
+  return true;
 }
 
 void Player::Answer(const std::string& text) { Write(text + "\n"); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "pattern_args.h"
 #include "platform/quit_signals.h"
 #include "platform/standard_streams.h"
 #include "play_args.h"
@@ -29,15 +30,21 @@ int Fail(const std::string& message, int code) {
   return code;
 }
 
+template <class Signal>
+std::optional<std::string> SpeedError(int64_t rpm, const Signal& signal, const std::vector<vm::BatchRow>& rows,
+                                      int32_t deviceRate) {
+  if (rpm != 0) {
+    if (auto error = vm::render::SpeedLimitError(signal, rpm, deviceRate, vm::play::kMaxRpm)) return "--rpm: " + *error;
+  }
+  if (auto error = vm::render::BatchSpeedLimitError(signal, rows, deviceRate)) return "--batch: " + *error;
+  return std::nullopt;
+}
+
 // Why the plan's speeds cannot be played on an output of `deviceRate`, if they cannot.
 std::optional<std::string> SpeedError(const vm::play::PlayArgs& args, const vm::play::PlayInputs& inputs,
                                       int32_t deviceRate) {
-  if (args.rpm != 0) {
-    if (auto error = vm::render::SpeedLimitError(inputs.wheel, args.rpm, deviceRate, vm::play::kMaxRpm))
-      return "--rpm: " + *error;
-  }
-  if (auto error = vm::render::BatchSpeedLimitError(inputs.wheel, inputs.rows, deviceRate)) return "--batch: " + *error;
-  return std::nullopt;
+  if (inputs.pattern) return SpeedError(args.rpm, *inputs.pattern, inputs.rows, deviceRate);
+  return SpeedError(args.rpm, inputs.wheel, inputs.rows, deviceRate);
 }
 
 }  // namespace
@@ -53,6 +60,11 @@ int main(int argc, char** argv) {
   if (parsed->help) {
     std::printf("%s\n", kUsage);
     return 0;
+  }
+  if (parsed->listPatterns) {
+    const std::string listing = vm::render::PatternListing();
+    std::fwrite(listing.data(), 1, listing.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the listing", kNoDevice);
   }
   PlayInputs inputs;
   if (!LoadPlayInputs(*parsed, inputs, error)) return Fail(error, kBadArguments);

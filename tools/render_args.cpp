@@ -35,7 +35,7 @@ std::string Quoted(std::string_view text) {
   return quoted + "\"";
 }
 
-bool IsFlag(std::string_view name) { return name == "--exact-speed"; }
+bool IsFlag(std::string_view name) { return name == "--exact-speed" || name == "--list-patterns"; }
 
 bool MentionsOption(const std::vector<std::string>& args, std::string_view name) {
   for (size_t i = 0; i < args.size(); i += IsFlag(args[i]) ? 1 : 2)

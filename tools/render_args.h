@@ -37,7 +37,7 @@ class Options {
 
 // Each fails with a message naming the option when it is missing (where required), not a
 // number, or out of range.
-// Options that take no value: "--exact-speed".
+// Options that take no value: "--exact-speed", "--list-patterns".
 bool IsFlag(std::string_view name);
 // Whether `name` stands as an option name in `args` (a value that looks like one does not).
 bool MentionsOption(const std::vector<std::string>& args, std::string_view name);

@@ -6,6 +6,8 @@
 //       what the sound card is handed after the tone starts at R, as a 16-bit stereo WAV
 //   --batch FILE.rbt ...
 //       a batch run (render_batch.cpp)
+//   --pattern NAME|FILE ..., --list-patterns
+//       a trigger pattern in place of the wheel (render_pattern.cpp)
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +20,7 @@
 #include "platform/standard_streams.h"
 #include "render_args.h"
 #include "render_batch.h"
+#include "render_pattern.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
@@ -29,8 +32,9 @@ namespace vm::render {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velomira-render --teeth P --missing M --position camshaft|crankshaft [--cam ANGLE[:WIDTH]] "
-    "(--image FILE | --rpm R --seconds S [--exact-speed] [--device-rate HZ] --out FILE | --batch FILE.rbt ...)";
+    "usage: velomira-render [--teeth P --missing M --position camshaft|crankshaft [--cam ANGLE[:WIDTH]] | "
+    "--pattern NAME|FILE] (--image FILE | --picture OUT.svg | --rpm R --seconds S [--exact-speed] [--device-rate HZ] "
+    "--out FILE | --batch FILE.rbt ... | --list-patterns)";
 constexpr int64_t kMaxRpm = 300000;
 
 bool BuildImage(const WheelConfig& wheel, WaveImage& image, std::string& error) {
@@ -96,6 +100,8 @@ int main(int argc, char** argv) {
   vm::OpenClosedStandardStreams();  // the file being written must not take a stream's number
   const std::vector<std::string> args(argv + 1, argv + argc);
   // Only option names count, so a file called "--out" is still a value.
+  if (MentionsOption(args, "--list-patterns")) return ListPatternsCommand(args);
+  if (MentionsOption(args, "--pattern")) return RenderPatternCommand(args);
   if (MentionsOption(args, "--batch")) return RenderBatchCommand(args);
   if (MentionsOption(args, "--image")) return WriteImage(args);
   if (MentionsOption(args, "--out")) return WriteRendering(args);

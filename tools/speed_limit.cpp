@@ -8,6 +8,44 @@
 #include "signal/wheel_geometry.h"
 
 namespace vm::render {
+namespace {
+
+// The RPMs that play are 1 up to some highest one: the rate grows with the RPM.
+template <class Signal>
+int64_t HighestRpm(const Signal& signal, int32_t deviceRate, int64_t ceiling) {
+  int64_t low = 0;
+  int64_t high = ceiling;
+  while (low < high) {
+    const int64_t middle = low + (high - low + 1) / 2;
+    if (PlaysAtRate(signal, middle, deviceRate)) low = middle;
+    else high = middle - 1;
+  }
+  return low;
+}
+
+template <class Signal>
+std::optional<std::string> LimitError(const Signal& signal, const char* what, int64_t rpm, int32_t deviceRate,
+                                      int64_t ceiling) {
+  if (PlaysAtRate(signal, rpm, deviceRate)) return std::nullopt;
+  return FormatDecimal(rpm) + " RPM is too fast for a " + FormatDecimal(deviceRate) + " Hz output: this " + what +
+         " plays up to " + FormatDecimal(HighestRpm(signal, deviceRate, ceiling)) + " RPM";
+}
+
+template <class Signal>
+std::optional<std::string> BatchLimitError(const Signal& signal, const std::vector<BatchRow>& rows,
+                                           int32_t deviceRate) {
+  constexpr int64_t lowest = RpmOfSliderPosition(kRpmSliderMinimum);
+  constexpr int64_t highest = RpmOfSliderPosition(kRpmSliderMaximum);
+  for (size_t step = 0; step < rows.size(); ++step) {
+    const int64_t rpm = std::clamp<int64_t>(
+        std::max<int64_t>(ParseInteger32(rows[step][1]), ParseInteger32(rows[step][2])), lowest, highest);
+    if (auto error = SpeedLimitError(signal, rpm, deviceRate, highest))
+      return "step " + FormatDecimal(static_cast<int64_t>(step) + 1) + ": " + *error;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 bool PlaysAtRate(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate) {
   const auto geometry = GeometryOfWheel(wheel);
@@ -20,34 +58,40 @@ bool PlaysAtRate(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate) {
 }
 
 int64_t HighestPlayableRpm(const WheelSignal& wheel, int32_t deviceRate, int64_t ceiling) {
-  // The rate grows with the RPM, so the RPMs that play are 1 up to some highest one.
-  int64_t low = 0;
-  int64_t high = ceiling;
-  while (low < high) {
-    const int64_t middle = low + (high - low + 1) / 2;
-    if (PlaysAtRate(wheel, middle, deviceRate)) low = middle;
-    else high = middle - 1;
-  }
-  return low;
+  return HighestRpm(wheel, deviceRate, ceiling);
 }
 
 std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm, int32_t deviceRate, int64_t ceiling) {
-  if (PlaysAtRate(wheel, rpm, deviceRate)) return std::nullopt;
-  return FormatDecimal(rpm) + " RPM is too fast for a " + FormatDecimal(deviceRate) +
-         " Hz output: this wheel plays up to " + FormatDecimal(HighestPlayableRpm(wheel, deviceRate, ceiling)) + " RPM";
+  return LimitError(wheel, "wheel", rpm, deviceRate, ceiling);
 }
 
 std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const std::vector<BatchRow>& rows,
                                                 int32_t deviceRate) {
-  constexpr int64_t lowest = RpmOfSliderPosition(kRpmSliderMinimum);
-  constexpr int64_t highest = RpmOfSliderPosition(kRpmSliderMaximum);
-  for (size_t step = 0; step < rows.size(); ++step) {
-    const int64_t rpm = std::clamp<int64_t>(
-        std::max<int64_t>(ParseInteger32(rows[step][1]), ParseInteger32(rows[step][2])), lowest, highest);
-    if (auto error = SpeedLimitError(wheel, rpm, deviceRate, highest))
-      return "step " + FormatDecimal(static_cast<int64_t>(step) + 1) + ": " + *error;
-  }
-  return std::nullopt;
+  return BatchLimitError(wheel, rows, deviceRate);
+}
+
+int64_t HighestEdgeRpm(int32_t gap, int32_t deviceRate, int64_t ceiling) {
+  // gap / (600 × rpm) seconds >= 1 / (0.9 × deviceRate): rpm <= 9 × deviceRate × gap / 6000.
+  return std::clamp<int64_t>(9 * int64_t{deviceRate} * gap / 6000, 0, ceiling);
+}
+
+bool PlaysAtRate(const PatternSound& pattern, int64_t rpm, int32_t deviceRate) {
+  if (rpm < 1 || deviceRate < 1 || 6000 * rpm > 9 * int64_t{deviceRate} * pattern.shortestGap) return false;
+  return PlayableRate(PatternPlaybackRate(pattern, rpm));
+}
+
+int64_t HighestPlayableRpm(const PatternSound& pattern, int32_t deviceRate, int64_t ceiling) {
+  return HighestRpm(pattern, deviceRate, ceiling);
+}
+
+std::optional<std::string> SpeedLimitError(const PatternSound& pattern, int64_t rpm, int32_t deviceRate,
+                                           int64_t ceiling) {
+  return LimitError(pattern, "pattern", rpm, deviceRate, ceiling);
+}
+
+std::optional<std::string> BatchSpeedLimitError(const PatternSound& pattern, const std::vector<BatchRow>& rows,
+                                                int32_t deviceRate) {
+  return BatchLimitError(pattern, rows, deviceRate);
 }
 
 }  // namespace vm::render

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_file.h"
+#include "pattern/pattern_sound.h"
 #include "signal/wheel_signal.h"
 
 namespace vm::render {
@@ -26,6 +27,20 @@ std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm
 
 // As above for the fastest step of a batch run, whose RPM a run holds to 100..15000.
 std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const std::vector<BatchRow>& rows,
+                                                int32_t deviceRate);
+
+// A pattern by the same rule: neighbouring edges of a track at least 1 / (0.9 × deviceRate)
+// apart, as a wheel's half teeth are at 45 % of the output rate. `gap` is the least angle
+// between them (hundredths of a degree); the highest such RPM, held to `ceiling`.
+int64_t HighestEdgeRpm(int32_t gap, int32_t deviceRate, int64_t ceiling);
+
+// Whether the pattern's edges stay apart at `rpm` and its rate is one the conversion follows.
+bool PlaysAtRate(const PatternSound& pattern, int64_t rpm, int32_t deviceRate);
+int64_t HighestPlayableRpm(const PatternSound& pattern, int32_t deviceRate, int64_t ceiling);
+// "... this pattern plays up to 40464 RPM".
+std::optional<std::string> SpeedLimitError(const PatternSound& pattern, int64_t rpm, int32_t deviceRate,
+                                           int64_t ceiling);
+std::optional<std::string> BatchSpeedLimitError(const PatternSound& pattern, const std::vector<BatchRow>& rows,
                                                 int32_t deviceRate);
 
 }  // namespace vm::render

@@ -10,16 +10,12 @@
 #include "pattern/pattern_picture.h"
 #include "pattern/pattern_reader.h"
 #include "pattern/picture_svg.h"
+#include "pattern_description.h"
 
 namespace vm {
 namespace {
 
-Pattern Read(int cycle, const std::string& tracks) {
-  const PatternReading reading = ReadPattern("name p\ndescription d\ncycle " + std::to_string(cycle) + "\n" + tracks +
-                                             "\n");
-  EXPECT_TRUE(reading.ok) << PatternErrorText(reading.error);
-  return reading.pattern;
-}
+using test::Read;
 
 struct GapCase {
   std::string crank;

@@ -9,19 +9,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
 #include <vector>
 
 #include "signal/exact_rate.h"
 #include "signal/render_schedule.h"
 #include "signal/wheel_geometry.h"
+#include "support/cam_input.h"
 #include "support/samples.h"
 
 namespace vm {
 namespace {
 
-constexpr double kTau = 1.0 / (2.0 * std::numbers::pi * 5.0);  // the 5 Hz high-pass
-constexpr double kThreshold = 3200.0;                          // ±10 % of full scale
 constexpr int kSettleCycles = 2;
 constexpr int kCycles = 4;
 
@@ -41,32 +39,7 @@ WheelSignal CamWheel(const Wheel& w, int32_t angle, int32_t width, bool exact) {
 
 int16_t Sample(const WaveImage& image, size_t frame, int channel) { return test::SampleAt(image, frame, channel, 44); }
 
-// A comparator with hysteresis, optionally behind the high-pass. Feed it levels held for
-// `seconds` each; it tells when it goes high.
-class CamInput {
- public:
-  CamInput(bool highPass, double seconds) : highPass_(highPass), decay_(std::exp(-seconds / kTau)) {}
-  // Whether the comparator went high with this level; `crossing` is where within the step
-  // from the previous level (0..1) the filtered signal passed the upper threshold.
-  bool Feed(double level, double& crossing) {
-    const double before = y_;
-    y_ = highPass_ ? y_ + level - previous_ : level;
-    previous_ = level;
-    const bool rose = !high_ && y_ > kThreshold;
-    if (rose) crossing = (kThreshold - before) / (y_ - before);
-    if (y_ > kThreshold) high_ = true;
-    if (y_ < -kThreshold) high_ = false;
-    if (highPass_) y_ *= decay_;
-    return rose;
-  }
-
- private:
-  bool highPass_;
-  double decay_;
-  double y_ = 0;
-  double previous_ = 0;
-  bool high_ = false;
-};
+using test::CamInput;
 
 // Circular distance on a cycle of `frames`.
 double Distance(double a, double b, double frames) {

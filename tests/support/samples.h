@@ -48,4 +48,19 @@ inline std::vector<double> RisingEdges(std::span<const int16_t> levels, size_t f
   return edges;
 }
 
+struct Crossing {
+  double at = 0;  // in frames
+  bool rising = false;
+};
+
+// Where `levels` cross 0 either way, each placed as RisingEdges places a rise.
+inline std::vector<Crossing> ZeroCrossings(std::span<const int16_t> levels) {
+  std::vector<Crossing> crossings;
+  for (size_t i = 1; i < levels.size(); ++i) {
+    const double a = levels[i - 1], b = levels[i];
+    if ((a < 0) != (b < 0)) crossings.push_back({static_cast<double>(i - 1) + -a / (b - a), a < 0});
+  }
+  return crossings;
+}
+
 }  // namespace vm::test

@@ -482,6 +482,12 @@ TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
       {image, 1, "velomira-render: --image: cannot write " + Path("folder") + ": Is a directory\n"},
       {out, 1, "velomira-render: --out: " + Path("missing/out.wav") + ": cannot create the file: "
                "No such file or directory\n"},
+      {{"--pattern", "60-2", "--teeth", "58", "--image", Path("x.wav")}, 2,
+       "velomira-render: --teeth: not with --pattern; a pattern replaces the wheel and its cam\n"},
+      {{"--pattern", "harley-32-2", "--rpm", "40465", "--seconds", "1", "--out", Path("x.wav")}, 2,
+       "velomira-render: --rpm: 40465 RPM is too fast for a 48000 Hz output: this pattern plays up to 40464 RPM\n"},
+      {{"--pattern", "60-2", "--picture", Path("x.svg"), "--image", Path("x.wav")}, 2,
+       "velomira-render: --image, --picture or --out: give one of them\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -489,6 +495,43 @@ TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
     EXPECT_EQ(render.Wait(), c.code) << c.errors;
     EXPECT_EQ(render.Errors(), c.errors);
   }
+}
+
+// A pattern in both tools: the library listed, what velomira-play hands the device is the
+// rendering of velomira-render to the frame, and the control's pattern is heard from the next
+// start, under the speed rule of its own edges.
+TEST_F(PlayTest, PatternsPlayInBothToolsAndTheControlChangesThem) {
+  ChildProcess list(VELOMIRA_RENDER, {"--list-patterns"}, {});
+  ASSERT_EQ(list.Wait(), 0) << list.Errors();
+  EXPECT_GE(std::count(list.Output().begin(), list.Output().end(), '\n'), 40);
+  EXPECT_TRUE(list.Output().starts_with("12-1  ")) << list.Output();
+  auto played = Play({"--pattern", "miata-99-05", "--rpm", "3000", "--revolutions", "4"}, "device.raw", true);
+  ChildProcess render(VELOMIRA_RENDER,
+                      {"--pattern", "miata-99-05", "--rpm", "3000", "--seconds", "0.1", "--out", Path("out.wav")}, {});
+  ASSERT_EQ(render.Wait(), 0) << render.Errors();
+  ASSERT_EQ(played->Wait(), 0) << played->Errors();
+  // Four revolutions at 3000 RPM, two engine cycles: exactly 0.08 s.
+  const std::vector<int16_t> left = Played("device.raw");
+  std::vector<int16_t> rendered = Channel(ReadFile(Path("out.wav")), 0, 44);
+  rendered.resize(3840);
+  const size_t start = FirstSound(left);
+  EXPECT_TRUE(PlayedAt(left, start, rendered));
+  EXPECT_TRUE(Silent(left, start + 3840));
+
+  auto play = Play({"--control", "--pattern", "miata-99-05"}, "control.raw");
+  auto ask = [&](const std::string& line) {
+    play->Send(line + "\n");
+    return play->ReadLine();
+  };
+  EXPECT_EQ(ask("rpm 30000"), "ok");
+  EXPECT_EQ(ask("pattern 60-2"), "ok");
+  EXPECT_EQ(ask("start"),
+            "error: start: 30000 RPM is too fast for a 48000 Hz output: this pattern plays up to 21600 RPM");
+  EXPECT_TRUE(ask("pattern no-such").starts_with("error: pattern: no pattern named \"no-such\" in "));
+  EXPECT_EQ(ask("rpm 3000"), "ok");
+  EXPECT_EQ(ask("start"), "ok");
+  EXPECT_EQ(ask("quit"), "ok");
+  EXPECT_EQ(play->Wait(), 0) << play->Errors();
 }
 
 TEST_F(PlayTest, NoSoundDeviceGivesExitCodeOne) {

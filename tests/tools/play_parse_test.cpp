@@ -47,6 +47,12 @@ TEST(PlayArgs, BadArgumentsAreNamedOnOneLine) {
       {{"--rpm", "1", "--teeth", "58"}, "--missing: missing"},
       {{"--rpm", "1", "--teeth", "58", "--missing", "2", "--position", "cam"}, "--position:"},
       {{"--rpm", "1", "--config", "w.cfg", "--teeth", "58"}, "--config: give either"},
+      {{"--rpm", "1", "--pattern", "60-2"}, nullptr},
+      {{"--rpm", "1", "--pattern", "60-2", "--position", "camshaft"}, "--position: not with --pattern"},
+      {{"--control", "--cam", "90", "--pattern", "60-2"}, "--cam: not with --pattern"},
+      {{"--rpm", "1", "--config", "w.cfg", "--pattern", "60-2"}, "--config: not with --pattern"},
+      {{"--list-patterns"}, nullptr},
+      {{"--list-patterns", "--rpm", "1"}, "--list-patterns: takes no other option"},
   };
   // clang-format on
   for (const ArgsCase& c : cases) {
@@ -132,6 +138,9 @@ TEST(PlayControl, LinesAndTheirAnswers) {
       {"ramp 3000 -1", "ramp MS: expected a whole number from 0 to 86400000"},
       {"ramp 3000 86400001", "ramp MS:"},
       {"ramp 0 100", "ramp R:"},
+      {"pattern \t my engine.pattern \r", nullptr, Command::Pattern},
+      {"pattern", "pattern: takes a pattern name or file"},
+      {"pattern  \t", "pattern: takes a pattern name or file"},
   };
   for (const LineCase& c : cases) {
     std::string error;
@@ -145,6 +154,7 @@ TEST(PlayControl, LinesAndTheirAnswers) {
     EXPECT_EQ(parsed->command, c.command) << c.line;
     EXPECT_EQ(parsed->rpm, c.rpm) << c.line;
     EXPECT_EQ(parsed->ms, c.ms) << c.line;
+    if (c.command == Command::Pattern) { EXPECT_EQ(parsed->pattern, "my engine.pattern"); }
   }
 }
 
