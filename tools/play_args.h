@@ -19,7 +19,7 @@ inline constexpr double kMaxSeconds = 1e7;
 
 inline constexpr const char* kUsage =
     "usage: velomira-play [--teeth P --missing M --position camshaft|crankshaft | --config FILE.cfg] "
-    "[--exact-speed] [--cam ANGLE[:WIDTH]] "
+    "[--exact-speed] [--cam ANGLE[:WIDTH]] [--cam-phase DEG] "
     "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R]) [--revolutions K | --seconds S]";
 
 struct PlayArgs {
@@ -34,6 +34,8 @@ struct PlayArgs {
   SignalOptions signal;      // --exact-speed and --cam, over those of a --config file
   bool exactSpeedGiven = false;
   bool camGiven = false;
+  int32_t camPhase = 0;  // --cam-phase, tenths of a crankshaft degree
+  bool camPhaseGiven = false;
   bool help = false;  // --help
 };
 

@@ -19,8 +19,10 @@
 #include "play_mailbox.h"
 #include "play_output.h"
 #include "play_status.h"
+#include "render_args.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
+#include "signal/loop_resampler.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 #include "speed_limit.h"
@@ -62,6 +64,7 @@ class Player {
 
  private:
   void SetSpeed(int64_t rpm);
+  void SetCamPhase(int32_t tenths, int64_t ms);
   uint64_t RevolutionsPerImage() const { return static_cast<uint64_t>(CrankRevolutionsPerImage(inputs_.wheel)); }
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
@@ -97,7 +100,8 @@ class Player {
   size_t step_ = 0;
   uint64_t pass_ = 0;
   int64_t rampTarget_ = 0;
-  int64_t rpm_ = 0;  // 0 before the first speed
+  int64_t rpm_ = 0;          // 0 before the first speed
+  bool camChannel_ = false;  // the signal has a cam for a cam phase to move
   Clock::time_point start_;
   Clock::time_point nextStatus_;
   StandardOutput out_;
@@ -121,6 +125,8 @@ int Player::Run() {
     std::fprintf(stderr, "velomira-play: cannot load the wheel's sound\n");
     return 1;
   }
+  camChannel_ = render::HasCamChannel(inputs_.image);
+  if (args_.camPhaseGiven) SetCamPhase(args_.camPhase, 0);
   if (args_.revolutions != 0) sound_.EndAfterRevolutions(args_.revolutions / RevolutionsPerImage());
   start_ = Clock::now();
   nextStatus_ = start_;
@@ -133,6 +139,10 @@ int Player::Run() {
   }
   Finish();
   return exitCode_;
+}
+
+void Player::SetCamPhase(int32_t tenths, int64_t ms) {
+  sound_.SetCamPhase(CamPhaseUnitsOf(tenths, render::LoopCrankDegrees(inputs_.wheel)), static_cast<uint32_t>(ms));
 }
 
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
@@ -268,6 +278,10 @@ void Player::Execute(std::string_view text) {
     case Command::Start:
       if (rpm_ == 0) return Answer("error: start: no speed yet; send rpm R first");
       sound_.Resume();
+      return Answer("ok");
+    case Command::CamPhase:
+      if (!camChannel_) return Answer("error: cam-phase: the signal has no cam to move; start with --cam ANGLE");
+      SetCamPhase(line->camPhase, line->ms);
       return Answer("ok");
     case Command::Revolutions: return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
     case Command::Quit:
