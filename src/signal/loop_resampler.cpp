@@ -134,7 +134,7 @@ void LoopResampler::AdvanceCam() {
     ++span;
   }
   camOffset_ += camSign_ * span;
-  if (--camFramesLeft_ == 0) camOffset_ = camTarget_;
+  --camFramesLeft_;
 }
 
 // The right channel `camOffset_` behind the position; the offset is below a loop either way.
