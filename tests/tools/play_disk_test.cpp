@@ -13,6 +13,8 @@
 
 #include "child_process.h"
 #include "played_stream.h"
+#include "signal/cam_signal.h"
+#include "signal/render_schedule.h"
 #include "support/files.h"
 #include "support/samples.h"
 
@@ -374,6 +376,38 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
   });
 }
 
+// A cam phase given at the start is in the stream from its first frame: both channels as
+// the render with that phase; the control line answers for it.
+TEST_F(PlayTest, CamPhaseMovesTheCamFromTheFirstFrame) {
+  const Wheel wheel{58, 2, "crankshaft", 3000};
+  auto play = Play(WheelArgs(wheel, {"--cam", "90", "--cam-phase", "-20.5", "--control", "--rpm", "3000"}),
+                   "device.raw", true);
+  AwaitFrames("device.raw", 9600);
+  for (const char* bad : {"cam-phase 90.5", "cam-phase 1,5", "cam-phase"}) {
+    play->Send(std::string(bad) + "\n");
+    EXPECT_EQ(play->ReadLine().rfind("error: ", 0), 0u) << bad;
+  }
+  play->Send("quit\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  WheelSignal signal{wheel.teeth, wheel.missing, Crankshaft};
+  signal.Signal = {.cam = true, .camAngle = 90};
+  RateSegment segment{PlaybackRate(3000), 9600};
+  segment.camPhase = -205;  // tenths of a degree of a 720-degree loop
+  std::vector<int16_t> expected;
+  ASSERT_TRUE(RenderSchedule(*BuildSignalImage(signal), kDeviceRate, {&segment, 1}, [&](std::span<const int16_t> s) {
+    expected.insert(expected.end(), s.begin(), s.end());
+    return true;
+  }));
+  const std::string played = ReadFile(Path("device.raw"));
+  const size_t start = FirstSound(Channel(played, 0));
+  for (const int channel : {0, 1}) {
+    const std::vector<int16_t> levels = Channel(played, channel);
+    EXPECT_TRUE(PlayedAt(levels, start, Channel(expected, channel))) << "channel " << channel;
+  }
+}
+
 // Nothing reaches the device: the disk driver's file is never made.
 TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
@@ -409,6 +443,7 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
         "--revolutions", "3"},
        "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
       {{"--cam", "720", "--rpm", "1000"}, "velomira-play: --cam: expected ANGLE (0 to 719)"},
+      {{"--rpm", "1000", "--cam-phase", "5"}, "velomira-play: --cam-phase: the signal has no cam to move"},
   };
   // clang-format on
   std::vector<std::unique_ptr<ChildProcess>> runs;
