@@ -137,12 +137,12 @@ void LoopResampler::AdvanceCam() {
   --camFramesLeft_;
 }
 
-// The right channel `camOffset_` behind the position; the offset is below a loop either way.
-int16_t LoopResampler::RightAt(const LoopSound& right, uint64_t loopLength) const {
-  if (camOffset_ == 0) return LevelAt(right, position_);
-  uint64_t read = position_ + loopLength - static_cast<uint64_t>(camOffset_);  // wraps by definition
-  if (read >= loopLength) read -= loopLength;
-  return LevelAt(right, read);
+// Where the right channel is read: `camOffset_` behind the position, the offset below a
+// loop either way.
+uint64_t LoopResampler::CamPosition(uint64_t loopLength) const {
+  if (camOffset_ == 0) return position_;
+  const uint64_t read = position_ + loopLength - static_cast<uint64_t>(camOffset_);  // wraps by definition
+  return read >= loopLength ? read - loopLength : read;
 }
 
 void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& rate, std::span<int16_t> interleaved) {
@@ -181,13 +181,17 @@ void LoopResampler::Render(const LoopSound& sound, const std::atomic<int32_t>& r
     const int64_t numerator = exact != 0 ? int64_t{static_cast<uint32_t>(exact)} : rate.load(std::memory_order_relaxed);
     const int64_t denominator = exact != 0 ? static_cast<int64_t>(exact >> 32) : 1;
     if (numerator != numerator_ || denominator != denominator_) Retune(numerator, denominator);
-    const uint64_t cam = camPhase.load(std::memory_order_relaxed);
-    if (cam != camPacked_) StartCamRamp(cam, sound.Frames());
     const int16_t left = LevelAt(sound, position_);
     interleaved[2 * i] = left;
-    interleaved[2 * i + 1] = right ? RightAt(*right, loopLength) : static_cast<int16_t>(-left);
+    if (right) {  // a sound without a right channel of its own pays nothing for the phase
+      const uint64_t packed = camPhase.load(std::memory_order_relaxed);
+      if (packed != camPacked_) StartCamRamp(packed, sound.Frames());
+      interleaved[2 * i + 1] = LevelAt(*right, CamPosition(loopLength));
+      if (camFramesLeft_ != 0) AdvanceCam();
+    } else {
+      interleaved[2 * i + 1] = static_cast<int16_t>(-left);
+    }
     Advance(loopLength);
-    if (camFramesLeft_ != 0) AdvanceCam();
   }
   std::fill(interleaved.begin() + static_cast<std::ptrdiff_t>(2 * i), interleaved.end(), int16_t{0});
 }

@@ -100,7 +100,7 @@ class LoopResampler {
   void Advance(uint64_t loopLength);
   void StartCamRamp(uint64_t packed, uint32_t loopFrames);
   void AdvanceCam();
-  int16_t RightAt(const LoopSound& right, uint64_t loopLength) const;
+  uint64_t CamPosition(uint64_t loopLength) const;
 
   int32_t deviceRate_;
   int64_t numerator_ = 0;  // the rate the step below belongs to, as given
