@@ -15,6 +15,7 @@
 #include "played_stream.h"
 #include "signal/cam_signal.h"
 #include "signal/render_schedule.h"
+#include "signal/wheel_geometry.h"
 #include "support/files.h"
 #include "support/samples.h"
 
@@ -393,18 +394,60 @@ TEST_F(PlayTest, CamPhaseMovesTheCamFromTheFirstFrame) {
 
   WheelSignal signal{wheel.teeth, wheel.missing, Crankshaft};
   signal.Signal = {.cam = true, .camAngle = 90};
-  RateSegment segment{PlaybackRate(3000), 9600};
+  const std::string played = ReadFile(Path("device.raw"));
+  const size_t start = FirstSound(Channel(played, 0));
+  const size_t end = SilenceFrom(Channel(played, 0), start);
+  RateSegment segment{PlaybackRate(3000), end - start};
   segment.camPhase = -205;  // tenths of a degree of a 720-degree loop
   std::vector<int16_t> expected;
   ASSERT_TRUE(RenderSchedule(*BuildSignalImage(signal), kDeviceRate, {&segment, 1}, [&](std::span<const int16_t> s) {
     expected.insert(expected.end(), s.begin(), s.end());
     return true;
   }));
-  const std::string played = ReadFile(Path("device.raw"));
-  const size_t start = FirstSound(Channel(played, 0));
+  ASSERT_GT(end - start, 4800u);
   for (const int channel : {0, 1}) {
     const std::vector<int16_t> levels = Channel(played, channel);
     EXPECT_TRUE(PlayedAt(levels, start, Channel(expected, channel))) << "channel " << channel;
+  }
+}
+
+// A cam-phase ramp while the wheel plays: the crank channel is the wheel's own to the sample;
+// the cam edges move from 0 to 40 degrees and stay there, each a cycle after the one before,
+// so that none is lost or doubled.
+TEST_F(PlayTest, CamPhaseRampsWhileTheWheelPlays) {
+  const Wheel wheel{58, 2, "crankshaft", 3000};
+  auto play = Play(WheelArgs(wheel, {"--cam", "0", "--control", "--rpm", "3000"}), "device.raw", true);
+  AwaitFrames("device.raw", 4800);
+  play->Send("cam-phase 40 300\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  AwaitFrames("device.raw", 48000);
+  play->Send("quit\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  WheelSignal signal{wheel.teeth, wheel.missing, Crankshaft};
+  signal.Signal = {.cam = true};
+  const WaveImage image = *BuildSignalImage(signal);
+  const std::string played = ReadFile(Path("device.raw"));
+  const std::vector<int16_t> left = Channel(played, 0);
+  const size_t start = FirstSound(left);
+  const size_t end = SilenceFrom(left, start);
+  EXPECT_TRUE(PlayedAt(left, start, StreamModel(image).Left(PlaybackRate(3000), end - start)));
+  // The edge as written sits at the first tooth's rising edge; a cycle is 720 degrees.
+  const double cycle = static_cast<double>(ReadWaveImage(image)->FrameCount()) * kDeviceRate / PlaybackRate(3000);
+  const double written = static_cast<double>(GeometryOfWheel(signal)->halfToothFrames) * kDeviceRate /
+                         PlaybackRate(3000);
+  const std::vector<double> edges = RisingEdges(Channel(played, 1), start, end);
+  ASSERT_GT(edges.size(), 10u);
+  const auto phase = [&](double t) {
+    return std::remainder(t - static_cast<double>(start) - written, cycle) / cycle * 720;
+  };
+  const double frameDegrees = 720 / cycle;
+  EXPECT_NEAR(phase(edges.front()), 0, frameDegrees);
+  EXPECT_NEAR(phase(edges.back()), 40, frameDegrees);
+  for (size_t i = 1; i < edges.size(); ++i) {
+    EXPECT_NEAR(edges[i] - edges[i - 1], cycle, cycle * 0.01) << "edge " << i;
+    EXPECT_GE(phase(edges[i]), phase(edges[i - 1]) - frameDegrees) << "edge " << i;
   }
 }
 
