@@ -1,5 +1,6 @@
 // Cost of the rate conversion per output frame, in device-sized buffers: the wheel alone,
-// and the wheel beside a cam signal (the right channel then converted on its own).
+// and the wheel beside a cam signal (the right channel then converted on its own), its cam
+// phase at 0, held away from 0, or moving in a ramp.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -14,13 +15,15 @@
 
 namespace {
 
-void Render(benchmark::State& state, const vm::WaveImage& image, int32_t rpm) {
+void Render(benchmark::State& state, const vm::WaveImage& image, int32_t rpm, uint64_t camPhase = 0) {
   const vm::LoopSound sound(*vm::ReadWaveImage(image));
   vm::LoopResampler resampler(48000);
   std::atomic<int32_t> rate{vm::PlaybackRate(rpm)};
+  const std::atomic<uint64_t> exactRate{0};
+  const std::atomic<uint64_t> phase{camPhase};
   std::vector<int16_t> buffer(2 * 512);
   for (auto _ : state) {
-    resampler.Render(sound, rate, buffer);
+    resampler.Render(sound, rate, exactRate, phase, buffer);
     benchmark::DoNotOptimize(buffer.data());
     benchmark::ClobberMemory();
   }
@@ -44,6 +47,14 @@ void RenderCamFrames(benchmark::State& state) {
   Render(state, *vm::BuildSignalImage(Wheel(teeth, true)), static_cast<int32_t>(state.range(0)));
 }
 
+// Phase 0, 20 degrees held, or a ramp to 20 degrees too long to end while measured.
+void RenderCamPhaseFrames(benchmark::State& state) {
+  const uint32_t rampMs = state.range(1) == 2 ? 86400000 : 0;
+  const int32_t tenths = state.range(1) == 0 ? 0 : 200;
+  Render(state, *vm::BuildSignalImage(Wheel(58, true)), static_cast<int32_t>(state.range(0)),
+         vm::PackCamPhase(tenths, rampMs, 1));
+}
+
 BENCHMARK(RenderFrames)
     ->ArgNames({"rpm", "teeth"})
     ->Args({1000, 58})
@@ -51,6 +62,7 @@ BENCHMARK(RenderFrames)
     ->Args({15000, 58})
     ->Args({15000, 35});
 BENCHMARK(RenderCamFrames)->ArgNames({"rpm", "teeth"})->Args({1000, 58})->Args({15000, 58});
+BENCHMARK(RenderCamPhaseFrames)->ArgNames({"rpm", "phase"})->ArgsProduct({{1000, 15000}, {0, 1, 2}});
 
 }  // namespace
 

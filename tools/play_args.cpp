@@ -100,15 +100,18 @@ std::optional<PlayArgs> ParsePlayArgs(const std::vector<std::string>& args, std:
     return std::nullopt;
   }
   if (play.listPatterns) return play;
-  const auto options = Options::Parse(pairs,
-                                      {"--teeth", "--missing", "--position", "--config", "--rpm", "--batch", "--loop",
-                                       "--revolutions", "--seconds", "--exact-speed", "--cam", "--pattern"},
-                                      error);
+  const auto options = Options::Parse(
+      pairs,
+      {"--teeth", "--missing", "--position", "--config", "--rpm", "--batch", "--loop", "--revolutions", "--seconds",
+       "--exact-speed", "--cam", "--pattern", "--cam-phase"},
+      error);
   if (!options || !ReadPlayWheel(*options, play, error) || !CheckCombination(*options, play.control, error) ||
-      !ReadAmounts(*options, play, error) || !render::ReadSignalOptions(*options, play.signal, error))
+      !ReadAmounts(*options, play, error) || !render::ReadSignalOptions(*options, play.signal, error) ||
+      !render::ReadCamPhase(*options, play.camPhase, error))
     return std::nullopt;
   play.exactSpeedGiven = options->Has("--exact-speed");
   play.camGiven = options->Has("--cam");
+  play.camPhaseGiven = options->Has("--cam-phase");
   return play;
 }
 

@@ -19,7 +19,7 @@ inline constexpr double kMaxSeconds = 1e7;
 
 inline constexpr const char* kUsage =
     "usage: velomira-play [[--teeth P --missing M --position camshaft|crankshaft | --config FILE.cfg] "
-    "[--exact-speed] [--cam ANGLE[:WIDTH]] | --pattern NAME|FILE] "
+    "[--exact-speed] [--cam ANGLE[:WIDTH]] | --pattern NAME|FILE] [--cam-phase DEG] "
     "(--rpm R | --batch FILE.rbt [--loop N] | --control [--rpm R] | --list-patterns) [--revolutions K | --seconds S]";
 
 struct PlayArgs {
@@ -35,8 +35,10 @@ struct PlayArgs {
   bool exactSpeedGiven = false;
   bool camGiven = false;
   std::optional<std::string> pattern;  // --pattern: a library name or a file, in place of the wheel
-  bool help = false;                   // --help
-  bool listPatterns = false;           // --list-patterns
+  int32_t camPhase = 0;                // --cam-phase, tenths of a crankshaft degree
+  bool camPhaseGiven = false;
+  bool help = false;          // --help
+  bool listPatterns = false;  // --list-patterns
 };
 
 // Fails with one line naming the option at fault.

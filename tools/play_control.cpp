@@ -15,10 +15,11 @@ struct Grammar {
   std::string_view name;
   Command command;
   size_t numbers;
-  const char* values;  // what the numbers are, for the message
+  const char* values;   // what the numbers are, for the message
+  size_t optional = 0;  // of the numbers, how many at the end may be left out
 };
 
-constexpr std::array<Grammar, 7> kCommands = {{
+constexpr std::array<Grammar, 8> kCommands = {{
     {"rpm", Command::Rpm, 1, "an RPM"},
     {"ramp", Command::Ramp, 2, "an RPM and milliseconds"},
     {"stop", Command::Stop, 0, "nothing"},
@@ -26,6 +27,7 @@ constexpr std::array<Grammar, 7> kCommands = {{
     {"revolutions", Command::Revolutions, 0, "nothing"},
     {"quit", Command::Quit, 0, "nothing"},
     {"pattern", Command::Pattern, 0, "a pattern name or file"},
+    {"cam-phase", Command::CamPhase, 2, "degrees and optionally milliseconds", 1},
 }};
 
 // What follows the command's word, without the blanks around it: a file name may hold blanks.
@@ -82,13 +84,21 @@ std::optional<ControlLine> ParseControlLine(std::string_view line, std::string& 
     if (parsed.pattern.empty()) error = "pattern: takes a pattern name or file";
     return parsed.pattern.empty() ? std::nullopt : std::optional(parsed);
   }
-  if (words.size() != grammar->numbers + 1) {
+  if (words.size() > grammar->numbers + 1 || words.size() + grammar->optional < grammar->numbers + 1) {
     error = std::string(grammar->name) + ": takes " + grammar->values;
     return std::nullopt;
   }
   ControlLine parsed;
   parsed.command = grammar->command;
   const std::string name(grammar->name);
+  if (parsed.command == Command::CamPhase) {
+    if (!render::ParseCamPhase(words[1], parsed.camPhase)) {
+      error = name + " DEG: " + render::CamPhaseError(words[1]);
+      return std::nullopt;
+    }
+    if (words.size() == 3 && !ReadNumber(name + " MS", words[2], 0, kMaxRampMs, parsed.ms, error)) return std::nullopt;
+    return parsed;
+  }
   if (grammar->numbers >= 1 && !ReadNumber(name + " R", words[1], 1, kMaxRpm, parsed.rpm, error)) return std::nullopt;
   if (grammar->numbers >= 2 && !ReadNumber(name + " MS", words[2], 0, kMaxRampMs, parsed.ms, error))
     return std::nullopt;

@@ -20,8 +20,10 @@
 #include "play_mailbox.h"
 #include "play_output.h"
 #include "play_status.h"
+#include "render_args.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
+#include "signal/loop_resampler.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 #include "speed_limit.h"
@@ -70,6 +72,8 @@ class Player {
   RateFraction Rate(int64_t rpm) const;
   void TakePattern(const std::string& text);
   bool StartPlaying();
+  void SetCamPhase(int32_t tenths, int64_t ms);
+  int32_t LoopCrankDegrees() const;
   bool Launch(int32_t durationMs, int32_t rpm1, int32_t rpm2, Role role);
   void RetireRunner();
   void LaunchBatchStep();
@@ -108,7 +112,9 @@ class Player {
   size_t step_ = 0;
   uint64_t pass_ = 0;
   int64_t rampTarget_ = 0;
-  int64_t rpm_ = 0;  // 0 before the first speed
+  int64_t rpm_ = 0;          // 0 before the first speed
+  bool camChannel_ = false;  // the signal has a cam for a cam phase to move
+  int32_t camPhase_ = 0;     // tenths of a crank degree, set last
   Clock::time_point start_;
   Clock::time_point nextStatus_;
   StandardOutput out_;
@@ -132,6 +138,8 @@ int Player::Run() {
     std::fprintf(stderr, "velomira-play: cannot load the wheel's sound\n");
     return 1;
   }
+  camChannel_ = render::HasCamChannel(inputs_.image);
+  if (args_.camPhaseGiven) SetCamPhase(args_.camPhase, 0);
   if (args_.revolutions != 0) sound_.EndAfterRevolutions(args_.revolutions / RevolutionsPerImage());
   start_ = Clock::now();
   nextStatus_ = start_;
@@ -144,6 +152,16 @@ int Player::Run() {
   }
   Finish();
   return exitCode_;
+}
+
+void Player::SetCamPhase(int32_t tenths, int64_t ms) {
+  camPhase_ = tenths;
+  sound_.SetCamPhase(CamPhaseUnitsOf(tenths, LoopCrankDegrees()), static_cast<uint32_t>(ms));
+}
+
+// The phase is kept in parts of the loop, so the loop's length in crank degrees converts it.
+int32_t Player::LoopCrankDegrees() const {
+  return pattern_ ? pattern_->revolutions * 360 : render::LoopCrankDegrees(inputs_.wheel);
 }
 
 // As the window's slider: the rate at the next frame, and the sound plays if it does not.
@@ -297,6 +315,12 @@ void Player::Execute(std::string_view text) {
       sound_.Resume();
       return Answer("ok");
     case Command::Pattern: return TakePattern(line->pattern);
+    case Command::CamPhase:
+      if (!camChannel_)
+        return Answer(
+            "error: cam-phase: the signal has no cam to move; start with --cam ANGLE or a pattern with a cam track");
+      SetCamPhase(line->camPhase, line->ms);
+      return Answer("ok");
     case Command::Revolutions: return Answer("ok " + std::to_string(sound_.Revolutions() * RevolutionsPerImage()));
     case Command::Quit:
       Answer("ok");
@@ -319,6 +343,9 @@ bool Player::StartPlaying() {
   if (!sound_.Load(nextPattern_->image)) return false;
   pattern_ = std::move(nextPattern_);
   nextPattern_.reset();
+  // The phase set last holds in degrees across a cycle of another length.
+  camChannel_ = render::HasCamChannel(pattern_->image);
+  SetCamPhase(camPhase_, 0);
   SetSpeed(rpm_);
   return true;
 }

@@ -17,6 +17,7 @@
 #include "play_args.h"
 #include "play_inputs.h"
 #include "play_loop.h"
+#include "render_args.h"
 #include "signal/sound_output.h"
 #include "speed_limit.h"
 
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
   }
   PlayInputs inputs;
   if (!LoadPlayInputs(*parsed, inputs, error)) return Fail(error, kBadArguments);
+  if (parsed->camPhaseGiven && !vm::render::HasCamChannel(inputs.image))
+    return Fail(parsed->pattern ? "--cam-phase: the pattern has no cam track to move"
+                                : "--cam-phase: the signal has no cam to move; give --cam ANGLE",
+                kBadArguments);
   // Before any thread starts, so that every thread inherits it: a script that has gone
   // away must give a failed write, not a killed process.
   ::signal(SIGPIPE, SIG_IGN);

@@ -9,6 +9,7 @@
 #include "pattern_args.h"
 #include "platform/atomic_file.h"
 #include "render_args.h"
+#include "signal/loop_resampler.h"
 #include "signal/render_schedule.h"
 #include "speed_limit.h"
 
@@ -29,17 +30,21 @@ int WriteRendering(const Options& options, const Pattern& pattern) {
   int64_t rpm = 0;
   double seconds = 0;
   int32_t deviceRate = 0;
+  int32_t camPhase = 0;
   if (!RequireOptions(options, {"--rpm", "--seconds"}, error) ||
       !ReadInteger(options, "--rpm", 1, kMaxRpm, rpm, error) || !ReadSeconds(options, "--seconds", seconds, error) ||
-      !ReadDeviceRate(options, deviceRate, error))
+      !ReadCamPhase(options, camPhase, error) || !ReadDeviceRate(options, deviceRate, error))
     return Fail(error);
   const auto sound = BuildToolPatternSound(pattern, deviceRate, rpm);  // only this RPM plays
   if (!sound) return Fail("--pattern: not enough memory for its sound", kFailed);
+  if (options.Has("--cam-phase") && !HasCamChannel(sound->image))
+    return Fail("--cam-phase: the pattern has no cam track to move");
   if (const auto tooFast = SpeedLimitError(*sound, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const RateFraction rate = PatternPlaybackRate(*sound, rpm);  // within kMaxPlaybackRate × 120: fits
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
-  const RateSegment segment{static_cast<int32_t>(rate.numerator), std::max<uint64_t>(frames, 1),
-                            static_cast<int32_t>(rate.denominator)};
+  RateSegment segment{static_cast<int32_t>(rate.numerator), std::max<uint64_t>(frames, 1),
+                      static_cast<int32_t>(rate.denominator)};
+  segment.camPhase = CamPhaseUnitsOf(camPhase, sound->revolutions * 360);
   const std::string path = options.Value("--out");
   if (!RenderScheduleToWav(path, sound->image, deviceRate, {&segment, 1}, error))
     return Fail("--out: " + path + ": " + error, kFailed);
@@ -52,8 +57,8 @@ int RenderPatternCommand(const std::vector<std::string>& args) {
   std::string error;
   const auto options = Options::Parse(
       args,
-      {"--pattern", "--image", "--picture", "--out", "--rpm", "--seconds", "--exact-speed", "--device-rate", "--teeth",
-       "--missing", "--position", "--cam", "--batch"},
+      {"--pattern", "--image", "--picture", "--out", "--rpm", "--seconds", "--exact-speed", "--cam-phase",
+       "--device-rate", "--teeth", "--missing", "--position", "--cam", "--batch"},
       error);
   if (!options) return Fail(error);
   if (const auto beside = WheelOptionBesidePattern(*options)) return Fail(*beside);
@@ -63,7 +68,7 @@ int RenderPatternCommand(const std::vector<std::string>& args) {
   Pattern pattern;
   if (!ReadPatternArgument(options->Value("--pattern"), pattern, error)) return Fail("--pattern: " + error);
   if (options->Has("--out")) return WriteRendering(*options, pattern);
-  for (const char* name : {"--rpm", "--seconds", "--exact-speed", "--device-rate"})
+  for (const char* name : {"--rpm", "--seconds", "--exact-speed", "--cam-phase", "--device-rate"})
     if (options->Has(name)) return Fail(std::string(name) + ": only with --out");
   if (options->Has("--picture"))
     return WriteFile("--picture", options->Value("--picture"), PictureSvg(DrawPattern(pattern)));

@@ -36,6 +36,28 @@ constexpr uint64_t PackExactRate(uint32_t numerator, uint32_t denominator) {
   return uint64_t{denominator} << 32 | numerator;
 }
 
+// The cam phase moves the right channel against the left one: it is read that many
+// 1/kCamPhaseUnits of the loop later (a positive phase makes its edges come later). On a
+// loop of 720 crankshaft degrees a unit is a tenth of a degree.
+inline constexpr int32_t kCamPhaseUnits = 7200;
+// At most a quarter of the loop either way (90 degrees of a 360-degree loop).
+inline constexpr int32_t kMaxCamPhase = kCamPhaseUnits / 4;
+
+// Tenths of a crankshaft degree as units of a loop of `loopDegrees` crankshaft degrees
+// (360 or 720), rounded to the nearest.
+constexpr int32_t CamPhaseUnitsOf(int32_t tenths, int32_t loopDegrees) {
+  const int32_t scaled = tenths * 720;
+  return (scaled >= 0 ? scaled + loopDegrees / 2 : scaled - loopDegrees / 2) / loopDegrees;
+}
+
+// A cam phase as one word, so that a change is one atomic store: the phase in units (low 16
+// bits), the milliseconds of a ramp to it from wherever the phase is (next 32; 0 moves it
+// at once), and a serial number (high 16) so that the same command given again starts a
+// ramp again. 0 is phase 0 at once.
+constexpr uint64_t PackCamPhase(int32_t units, uint32_t rampMs, uint16_t serial) {
+  return uint64_t{serial} << 48 | uint64_t{rampMs} << 16 | static_cast<uint16_t>(units);
+}
+
 class LoopResampler {
  public:
   // `deviceRate` is held to kMinDeviceRate..kMaxDeviceRate.
@@ -55,6 +77,13 @@ class LoopResampler {
   // frames are exactly those of the same whole rate.
   void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, const std::atomic<uint64_t>& exactRate,
               std::span<int16_t> interleaved);
+  // As above, with a right channel of its own (LoopSound::Right) read at the PackCamPhase
+  // phase `camPhase` holds, held to ±kMaxCamPhase; read before every frame. A ramp moves
+  // the phase by an equal share every output frame, remainders carried exactly, and ends
+  // on its target; it keeps every cam edge, once, while the phase moves slower than the
+  // wheel turns. Phase 0 gives exactly the frames of the call without it.
+  void Render(const LoopSound& sound, const std::atomic<int32_t>& rate, const std::atomic<uint64_t>& exactRate,
+              const std::atomic<uint64_t>& camPhase, std::span<int16_t> interleaved);
   // The position within the loop, in source frames × 2^32.
   uint64_t Position() const { return position_; }
   // Whole revolutions (passes over the loop's end) since the first frame after Rewind; at
@@ -67,8 +96,11 @@ class LoopResampler {
 
  private:
   void Retune(int64_t numerator, int64_t denominator);
-  int16_t LevelAt(const LoopSound& sound) const;
+  int16_t LevelAt(const LoopSound& sound, uint64_t position) const;
   void Advance(uint64_t loopLength);
+  void StartCamRamp(uint64_t packed, uint32_t loopFrames);
+  void AdvanceCam();
+  uint64_t CamPosition(uint64_t loopLength) const;
 
   int32_t deviceRate_;
   int64_t numerator_ = 0;  // the rate the step below belongs to, as given
@@ -81,6 +113,19 @@ class LoopResampler {
   uint64_t position_ = 0;
   uint64_t revolutions_ = 0;
   uint64_t endAfter_ = 0;  // 0: no end
+  // The cam phase as an offset of the right channel's reading, source frames × 2^32, and
+  // a ramp's progress toward its target: `camStep_` a frame (±1 for the sign), the
+  // remainders carried over camRampFrames_ as the position's are.
+  uint64_t camPacked_ = 0;
+  uint32_t camLoopFrames_ = 0;  // the loop the offset was worked out for
+  int64_t camOffset_ = 0;
+  int64_t camTarget_ = 0;
+  uint64_t camRampFrames_ = 0;
+  uint64_t camFramesLeft_ = 0;
+  int64_t camStep_ = 0;
+  uint64_t camStepRemainder_ = 0;
+  uint64_t camCarry_ = 0;
+  int64_t camSign_ = 1;
 };
 
 }  // namespace vm

@@ -22,6 +22,7 @@ bool RenderSegments(const LoopSound& sound, int32_t deviceRate, std::span<const 
   LoopResampler resampler(deviceRate);
   std::atomic<int32_t> rate{sound.NominalRate()};
   std::atomic<uint64_t> exactRate{0};
+  std::atomic<uint64_t> camPhase{0};
   int16_t buffer[2 * kBufferFrames];
   for (const RateSegment& segment : segments) {
     rate.store(segment.rate, std::memory_order_relaxed);
@@ -29,10 +30,11 @@ bool RenderSegments(const LoopSound& sound, int32_t deviceRate, std::span<const 
     exactRate.store(
         whole ? 0 : PackExactRate(static_cast<uint32_t>(segment.rate), static_cast<uint32_t>(segment.denominator)),
         std::memory_order_relaxed);
+    camPhase.store(PackCamPhase(segment.camPhase, segment.camRampMs, 0), std::memory_order_relaxed);
     for (uint64_t left = segment.frames; left > 0;) {
       const size_t frames = static_cast<size_t>(std::min<uint64_t>(left, kBufferFrames));
       const std::span<int16_t> out(buffer, 2 * frames);
-      resampler.Render(sound, rate, exactRate, out);
+      resampler.Render(sound, rate, exactRate, camPhase, out);
       if (!sink(out)) return false;
       left -= frames;
     }

@@ -13,6 +13,10 @@ struct RateSegment {
   int32_t rate = 0;         // frames per second of the image × denominator, as given to SetRate
   uint64_t frames = 0;      // output frames played at that rate
   int32_t denominator = 1;  // above 1: the rate is rate / denominator
+  // The cam phase from the segment's start (SoundOutput::SetCamPhase), in kCamPhaseUnits of
+  // the loop, reached over camRampMs; a segment that repeats the one before's carries on.
+  int32_t camPhase = 0;
+  uint32_t camRampMs = 0;
 };
 
 // Receives interleaved stereo samples, a buffer at a time; false stops the rendering.

@@ -22,6 +22,8 @@ struct SoundOutput::Impl {
   bool playing = false;
   std::atomic<int32_t> rate{0};
   std::atomic<uint64_t> exactRate{0};  // while not 0 it rules over `rate`
+  std::atomic<uint64_t> camPhase{0};   // PackCamPhase
+  uint16_t camSerial = 0;
   // Published by the audio thread after each buffer, so the main thread reads them without
   // the device lock.
   std::atomic<uint64_t> revolutions{0};
@@ -90,7 +92,7 @@ struct SoundOutput::Impl {
     if (self->resampler && self->resampler->DeviceRate() != deviceRate) self->resampler->SetDeviceRate(deviceRate);
     if (self->resampler) self->Keep(at);
     if (self->sound && self->playing && self->resampler) {
-      self->resampler->Render(*self->sound, self->rate, self->exactRate, out);
+      self->resampler->Render(*self->sound, self->rate, self->exactRate, self->camPhase, out);
       self->Publish();
     } else {
       std::fill(out.begin(), out.end(), int16_t{0});
@@ -172,6 +174,10 @@ bool SoundOutput::SetRate(RateFraction rate) {
   }
   impl_->device->Rewrite();
   return true;
+}
+
+void SoundOutput::SetCamPhase(int32_t units, uint32_t rampMs) {
+  impl_->camPhase.store(PackCamPhase(units, rampMs, ++impl_->camSerial), std::memory_order_relaxed);
 }
 
 bool SoundOutput::PlayLooped() {

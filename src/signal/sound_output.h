@@ -26,6 +26,11 @@ class SoundOutput {
   // over any length of play); it holds until the next SetRate or Load. A rate that is not
   // PlayableRate is refused and the sound keeps its rate.
   bool SetRate(RateFraction rate);
+  // The cam phase of a sound with a right channel of its own, in kCamPhaseUnits of the loop
+  // (see LoopResampler), reached over `rampMs` milliseconds of play from wherever it is, or
+  // at the next frame for 0. It holds across Load; a sound whose right channel is -left
+  // has no cam and ignores it.
+  void SetCamPhase(int32_t units, uint32_t rampMs);
   bool PlayLooped();
   void Stop();
   void Unload();  // releases the sound: silent until a Load

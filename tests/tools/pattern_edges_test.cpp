@@ -13,6 +13,7 @@
 
 #include "pattern/pattern_file.h"
 #include "pattern/pattern_library.h"
+#include "signal/loop_resampler.h"
 #include "signal/render_schedule.h"
 #include "support/cam_input.h"
 #include "support/samples.h"
@@ -33,14 +34,14 @@ struct Rendered {
   double cycleFrames = 0;        // output frames of one cycle
 };
 
-Rendered Render(const PatternSound& sound, int64_t rpm, int cycles) {
+Rendered Render(const PatternSound& sound, int64_t rpm, int cycles, int32_t camPhaseTenths = 0) {
   const RateFraction rate = PatternPlaybackRate(sound, rpm);
   Rendered out;
   out.cycleFrames = static_cast<double>(sound.cycleFrames) * static_cast<double>(rate.denominator) * kRate /
                     static_cast<double>(rate.numerator);
-  const RateSegment segment{static_cast<int32_t>(rate.numerator),
-                            static_cast<uint64_t>(std::ceil(cycles * out.cycleFrames)),
-                            static_cast<int32_t>(rate.denominator)};
+  RateSegment segment{static_cast<int32_t>(rate.numerator), static_cast<uint64_t>(std::ceil(cycles * out.cycleFrames)),
+                      static_cast<int32_t>(rate.denominator)};
+  segment.camPhase = CamPhaseUnitsOf(camPhaseTenths, sound.revolutions * 360);  // as velomira-render --cam-phase
   EXPECT_TRUE(RenderSchedule(sound.image, kRate, {&segment, 1}, [&](std::span<const int16_t> samples) {
     out.samples.insert(out.samples.end(), samples.begin(), samples.end());
     return true;
@@ -184,6 +185,41 @@ TEST(PatternEdges, CamTracksReachACamInputBehindTheHighPassAtTheirAngles) {
   };
   // clang-format on
   EXPECT_EQ(lost, expected);
+}
+
+// The track as the cam phase moves it: every stretch later by `shift`, wrapped into the cycle.
+PatternTrack Moved(const PatternTrack& track, int32_t shift, int32_t cycle) {
+  PatternTrack moved;
+  for (const HighStretch& high : track.highs) {
+    const int32_t rise = ((high.rise + shift) % cycle + cycle) % cycle;
+    moved.highs.push_back({rise, rise + high.fall - high.rise});
+  }
+  std::sort(moved.highs.begin(), moved.highs.end(), [](auto& a, auto& b) { return a.rise < b.rise; });
+  return moved;
+}
+
+// A cam phase moves every edge of a pattern's cam track by its crank angle over the engine
+// cycle, and leaves the crank track as it was to the sample.
+TEST(PatternEdges, CamPhaseMovesEveryCamEdgeOfAPatternAndNoCrankSample) {
+  constexpr int kCycles = 3;
+  for (const char* name : {"miata-99-05", "gm-24x-ls1", "60-2-quick-start", "4g63-cas"}) {
+    const Pattern pattern = LoadPatternFile(std::string(VELOMIRA_PATTERN_LIBRARY) + "/" + name + ".pattern").pattern;
+    ASSERT_TRUE(pattern.hasCam) << name;
+    const auto sound = BuildToolPatternSound(pattern, kRate, 3000);
+    ASSERT_TRUE(sound);
+    const Rendered still = Render(*sound, 3000, kCycles);
+    for (const int32_t tenths : {-400, 125, 900}) {
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(tenths) + " tenths of a degree");
+      const Rendered moved = Render(*sound, 3000, kCycles, tenths);
+      EXPECT_EQ(test::Channel(moved.samples, 0), test::Channel(still.samples, 0));
+      size_t unmatched = 0;
+      const PatternTrack cam = Moved(pattern.cam, tenths * kCentidegreesPerDegree / 10, pattern.cycle);
+      EXPECT_LE(WorstEdge(test::ZeroCrossings(test::Channel(moved.samples, 1)), cam, pattern.cycle, moved, kCycles,
+                          unmatched),
+                kTolerance);
+      EXPECT_EQ(unmatched, 0u);
+    }
+  }
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 
 #include "child_process.h"
 #include "played_stream.h"
+#include "signal/cam_signal.h"
+#include "signal/render_schedule.h"
+#include "signal/wheel_geometry.h"
 #include "support/files.h"
 #include "support/samples.h"
 
@@ -374,6 +377,80 @@ TEST_F(PlayTest, ControlRampTicksToItsTarget) {
   });
 }
 
+// A cam phase given at the start is in the stream from its first frame: both channels as
+// the render with that phase; the control line answers for it.
+TEST_F(PlayTest, CamPhaseMovesTheCamFromTheFirstFrame) {
+  const Wheel wheel{58, 2, "crankshaft", 3000};
+  auto play = Play(WheelArgs(wheel, {"--cam", "90", "--cam-phase", "-20.5", "--control", "--rpm", "3000"}),
+                   "device.raw", true);
+  AwaitFrames("device.raw", 9600);
+  for (const char* bad : {"cam-phase 90.5", "cam-phase 1,5", "cam-phase"}) {
+    play->Send(std::string(bad) + "\n");
+    EXPECT_EQ(play->ReadLine().rfind("error: ", 0), 0u) << bad;
+  }
+  play->Send("quit\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  WheelSignal signal{wheel.teeth, wheel.missing, Crankshaft};
+  signal.Signal = {.cam = true, .camAngle = 90};
+  const std::string played = ReadFile(Path("device.raw"));
+  const size_t start = FirstSound(Channel(played, 0));
+  const size_t end = SilenceFrom(Channel(played, 0), start);
+  RateSegment segment{PlaybackRate(3000), end - start};
+  segment.camPhase = -205;  // tenths of a degree of a 720-degree loop
+  std::vector<int16_t> expected;
+  ASSERT_TRUE(RenderSchedule(*BuildSignalImage(signal), kDeviceRate, {&segment, 1}, [&](std::span<const int16_t> s) {
+    expected.insert(expected.end(), s.begin(), s.end());
+    return true;
+  }));
+  ASSERT_GT(end - start, 4800u);
+  for (const int channel : {0, 1}) {
+    const std::vector<int16_t> levels = Channel(played, channel);
+    EXPECT_TRUE(PlayedAt(levels, start, Channel(expected, channel))) << "channel " << channel;
+  }
+}
+
+// A cam-phase ramp while the wheel plays: the crank channel is the wheel's own to the sample;
+// the cam edges move from 0 to 40 degrees and stay there, each a cycle after the one before,
+// so that none is lost or doubled.
+TEST_F(PlayTest, CamPhaseRampsWhileTheWheelPlays) {
+  const Wheel wheel{58, 2, "crankshaft", 3000};
+  auto play = Play(WheelArgs(wheel, {"--cam", "0", "--control", "--rpm", "3000"}), "device.raw", true);
+  AwaitFrames("device.raw", 4800);
+  play->Send("cam-phase 40 300\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  AwaitFrames("device.raw", 48000);
+  play->Send("quit\n");
+  ASSERT_EQ(play->ReadLine(), "ok");
+  ASSERT_EQ(play->Wait(), 0) << play->Errors();
+
+  WheelSignal signal{wheel.teeth, wheel.missing, Crankshaft};
+  signal.Signal = {.cam = true};
+  const WaveImage image = *BuildSignalImage(signal);
+  const std::string played = ReadFile(Path("device.raw"));
+  const std::vector<int16_t> left = Channel(played, 0);
+  const size_t start = FirstSound(left);
+  const size_t end = SilenceFrom(left, start);
+  EXPECT_TRUE(PlayedAt(left, start, StreamModel(image).Left(PlaybackRate(3000), end - start)));
+  // The edge as written sits at the first tooth's rising edge; a cycle is 720 degrees.
+  const double cycle = static_cast<double>(ReadWaveImage(image)->FrameCount()) * kDeviceRate / PlaybackRate(3000);
+  const double written = static_cast<double>(GeometryOfWheel(signal)->halfToothFrames) * kDeviceRate /
+                         PlaybackRate(3000);
+  const std::vector<double> edges = RisingEdges(Channel(played, 1), start, end);
+  ASSERT_GT(edges.size(), 10u);
+  const auto phase = [&](double t) {
+    return std::remainder(t - static_cast<double>(start) - written, cycle) / cycle * 720;
+  };
+  const double frameDegrees = 720 / cycle;
+  EXPECT_NEAR(phase(edges.front()), 0, frameDegrees);
+  EXPECT_NEAR(phase(edges.back()), 40, frameDegrees);
+  for (size_t i = 1; i < edges.size(); ++i) {
+    EXPECT_NEAR(edges[i] - edges[i - 1], cycle, cycle * 0.01) << "edge " << i;
+    EXPECT_GE(phase(edges[i]), phase(edges[i - 1]) - frameDegrees) << "edge " << i;
+  }
+}
+
 // Nothing reaches the device: the disk driver's file is never made.
 TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
   Write("empty.rbt", "; no steps\r\n0|1000|\r\n");
@@ -409,6 +486,7 @@ TEST_F(PlayTest, BadInputGivesOneLineAndPlaysNothing) {
         "--revolutions", "3"},
        "velomira-play: --revolutions: a crankshaft wheel with the cam signal turns in engine cycles"},
       {{"--cam", "720", "--rpm", "1000"}, "velomira-play: --cam: expected ANGLE (0 to 719)"},
+      {{"--rpm", "1000", "--cam-phase", "5"}, "velomira-play: --cam-phase: the signal has no cam to move"},
   };
   // clang-format on
   std::vector<std::unique_ptr<ChildProcess>> runs;
@@ -505,18 +583,24 @@ TEST_F(PlayTest, PatternsPlayInBothToolsAndTheControlChangesThem) {
   ASSERT_EQ(list.Wait(), 0) << list.Errors();
   EXPECT_GE(std::count(list.Output().begin(), list.Output().end(), '\n'), 40);
   EXPECT_TRUE(list.Output().starts_with("12-1  ")) << list.Output();
-  auto played = Play({"--pattern", "miata-99-05", "--rpm", "3000", "--revolutions", "4"}, "device.raw", true);
-  ChildProcess render(VELOMIRA_RENDER,
-                      {"--pattern", "miata-99-05", "--rpm", "3000", "--seconds", "0.1", "--out", Path("out.wav")}, {});
+  // The cam phase counts in crank degrees of the pattern's 720-degree cycle.
+  auto played = Play({"--pattern", "miata-99-05", "--cam-phase", "20", "--rpm", "3000", "--revolutions", "4"},
+                     "device.raw", true);
+  ChildProcess render(
+      VELOMIRA_RENDER,
+      {"--pattern", "miata-99-05", "--cam-phase", "20", "--rpm", "3000", "--seconds", "0.1", "--out", Path("out.wav")},
+      {});
   ASSERT_EQ(render.Wait(), 0) << render.Errors();
   ASSERT_EQ(played->Wait(), 0) << played->Errors();
   // Four revolutions at 3000 RPM, two engine cycles: exactly 0.08 s.
-  const std::vector<int16_t> left = Played("device.raw");
-  std::vector<int16_t> rendered = Channel(ReadFile(Path("out.wav")), 0, 44);
-  rendered.resize(3840);
-  const size_t start = FirstSound(left);
-  EXPECT_TRUE(PlayedAt(left, start, rendered));
-  EXPECT_TRUE(Silent(left, start + 3840));
+  const std::string device = ReadFile(Path("device.raw"));
+  const size_t start = FirstSound(Channel(device, 0));
+  for (const int channel : {0, 1}) {
+    std::vector<int16_t> rendered = Channel(ReadFile(Path("out.wav")), channel, 44);
+    rendered.resize(3840);
+    EXPECT_TRUE(PlayedAt(Channel(device, channel), start, rendered)) << "channel " << channel;
+  }
+  EXPECT_TRUE(Silent(Channel(device, 0), start + 3840));
 
   auto play = Play({"--control", "--pattern", "miata-99-05"}, "control.raw");
   auto ask = [&](const std::string& line) {
@@ -528,8 +612,10 @@ TEST_F(PlayTest, PatternsPlayInBothToolsAndTheControlChangesThem) {
   EXPECT_EQ(ask("start"),
             "error: start: 30000 RPM is too fast for a 48000 Hz output: this pattern plays up to 21600 RPM");
   EXPECT_TRUE(ask("pattern no-such").starts_with("error: pattern: no pattern named \"no-such\" in "));
+  EXPECT_EQ(ask("cam-phase -12.5"), "ok");
   EXPECT_EQ(ask("rpm 3000"), "ok");
   EXPECT_EQ(ask("start"), "ok");
+  EXPECT_TRUE(ask("cam-phase 10").starts_with("error: cam-phase: the signal has no cam to move"));
   EXPECT_EQ(ask("quit"), "ok");
   EXPECT_EQ(play->Wait(), 0) << play->Errors();
 }

@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "support/comma_locale.h"
 #include "support/files.h"
 
 #include "../../tools/play_args.h"
@@ -53,6 +54,8 @@ TEST(PlayArgs, BadArgumentsAreNamedOnOneLine) {
       {{"--rpm", "1", "--config", "w.cfg", "--pattern", "60-2"}, "--config: not with --pattern"},
       {{"--list-patterns"}, nullptr},
       {{"--list-patterns", "--rpm", "1"}, "--list-patterns: takes no other option"},
+      {{"--rpm", "1", "--cam", "90", "--cam-phase", "-12.5"}, nullptr},
+      {{"--rpm", "1", "--cam-phase", "-90.5"}, "--cam-phase: expected crankshaft degrees from -90 to 90"},
   };
   // clang-format on
   for (const ArgsCase& c : cases) {
@@ -106,6 +109,7 @@ struct LineCase {
   Command command = Command::Stop;
   int64_t rpm = 0;
   int64_t ms = 0;
+  int32_t camPhase = 0;
 };
 
 TEST(PlayControl, LinesAndTheirAnswers) {
@@ -141,7 +145,24 @@ TEST(PlayControl, LinesAndTheirAnswers) {
       {"pattern \t my engine.pattern \r", nullptr, Command::Pattern},
       {"pattern", "pattern: takes a pattern name or file"},
       {"pattern  \t", "pattern: takes a pattern name or file"},
+      {"cam-phase 20", nullptr, Command::CamPhase, 0, 0, 200},
+      {"cam-phase -40.5 2000", nullptr, Command::CamPhase, 0, 2000, -405},
+      {"cam-phase +90.00 0\r", nullptr, Command::CamPhase, 0, 0, 900},
+      {"cam-phase -0", nullptr, Command::CamPhase},
+      {"cam-phase", "cam-phase: takes degrees and optionally milliseconds"},
+      {"cam-phase 1 2 3", "cam-phase: takes"},
+      {"cam-phase 90.1", "cam-phase DEG: expected crankshaft degrees from -90 to 90 in steps of 0.1, got \"90.1\""},
+      {"cam-phase 1,5", "cam-phase DEG:"},
+      {"cam-phase 12.25", "cam-phase DEG:"},
+      {"cam-phase .5", "cam-phase DEG:"},
+      {"cam-phase 5.", "cam-phase DEG:"},
+      {"cam-phase --5", "cam-phase DEG:"},
+      {"cam-phase 1e1", "cam-phase DEG:"},
+      {"cam-phase 0090", "cam-phase DEG:"},
+      {"cam-phase 10 -1", "cam-phase MS:"},
   };
+  // The decimal point is a point under every locale.
+  const test::ScopedCommaLocale comma;
   for (const LineCase& c : cases) {
     std::string error;
     const auto parsed = ParseControlLine(c.line, error);
@@ -155,6 +176,7 @@ TEST(PlayControl, LinesAndTheirAnswers) {
     EXPECT_EQ(parsed->rpm, c.rpm) << c.line;
     EXPECT_EQ(parsed->ms, c.ms) << c.line;
     if (c.command == Command::Pattern) { EXPECT_EQ(parsed->pattern, "my engine.pattern"); }
+    EXPECT_EQ(parsed->camPhase, c.camPhase) << c.line;
   }
 }
 

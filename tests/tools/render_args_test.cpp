@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "signal/cam_signal.h"
+
 namespace vm::render {
 namespace {
 
@@ -104,6 +106,19 @@ TEST(RenderArgs, SignalOptionsAndTheFlag) {
     EXPECT_FALSE(ok) << c.named;
     EXPECT_NE(error.find(c.named), std::string::npos) << error;
   }
+  // A cam phase needs a cam to move: the cam signal's right channel, not a wheel's -left;
+  // its degrees are of a loop of two crankshaft turns then.
+  WheelConfig wheel;
+  wheel.AvailableTeeth = 58;
+  wheel.MissingTeeth = 2;
+  wheel.WheelAt = Crankshaft;
+  EXPECT_FALSE(HasCamChannel(*BuildSignalImage(wheel)));
+  EXPECT_EQ(LoopCrankDegrees(wheel), 360);
+  wheel.Signal.cam = true;
+  EXPECT_TRUE(HasCamChannel(*BuildSignalImage(wheel)));
+  EXPECT_EQ(LoopCrankDegrees(wheel), 720);
+  wheel.WheelAt = Camshaft;
+  EXPECT_EQ(LoopCrankDegrees(wheel), 720);
   // A flag takes no value, so the names after it keep their places.
   EXPECT_TRUE(MentionsOption({"--exact-speed", "--out", "x.wav"}, "--out"));
   EXPECT_FALSE(MentionsOption({"--image", "--out"}, "--out"));
