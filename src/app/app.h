@@ -6,6 +6,7 @@
 
 #include "app/batch/batch_controller.h"
 #include "app/dialogs.h"
+#include "app/live_view.h"
 #include "app/tone_control.h"
 #include "config/wheel_config.h"
 #include "platform/toolkit.h"
@@ -38,6 +39,7 @@ class App {
 
   WheelConfig& config() { return config_; }
   BatchController& batch() { return batch_; }
+  const LiveView& live() const { return live_; }
   const std::string& settingsPath() const { return settingsPath_; }
 
  private:
@@ -60,6 +62,7 @@ class App {
   NameDialogOpening nameOpening_;  // what the name dialog opened with
   BatchController batch_;
   ToneControl tone_;
+  LiveView live_;
 };
 
 // The whole run: opens the sound (or shows the "Error" box and returns at once, touching no

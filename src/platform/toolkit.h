@@ -35,6 +35,7 @@ inline constexpr EventKind ControlEvent{13100};
 inline constexpr EventKind MenuEvent{13101};
 inline constexpr EventKind CloseEvent{13116};
 inline constexpr EventKind SizeEvent{13118};
+inline constexpr EventKind TimerEvent{13119};
 
 // Control event sub-types
 inline constexpr int32_t RightClick = 1;
@@ -178,6 +179,10 @@ class Toolkit {
   // Each time `fd` becomes readable, reads all that waits there and posts `event`: a signal
   // handler writes to a pipe, and the main loop sees an ordinary event.
   void PostWhenReadable(int fd, const Event& event);
+  // A TimerEvent of `window` every `periodMs` milliseconds while the window is open; 0
+  // stops it. None is queued while the last one still waits, so a busy program is never
+  // flooded: it simply sees fewer.
+  void SetTimer(WindowId window, int periodMs);
 
  private:
   friend struct ToolkitAccess;  // the Qt side's own accessors (toolkit_qt.h)

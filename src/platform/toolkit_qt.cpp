@@ -128,6 +128,8 @@ bool Toolkit::PollEvent(Event& event) { return impl_->PollEvent(event); }
 void Toolkit::PostEvent(const Event& event) { impl_->PostEvent(event); }
 void Toolkit::PostWhenReadable(int fd, const Event& event) { impl_->PostWhenReadable(fd, event); }
 
+void Toolkit::SetTimer(WindowId window, int periodMs) { impl_->SetTimer(Number(window), periodMs); }
+
 QWidget* ToolkitAccess::Window(Toolkit& toolkit, WindowId window) { return toolkit.impl_->Window(Number(window)); }
 QWidget* ToolkitAccess::Control(Toolkit& toolkit, ControlId id) { return toolkit.impl_->Widget(Number(id)); }
 QAction* ToolkitAccess::MenuAction(Toolkit& toolkit, MenuId menu, ItemId item) {
