@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/picture.h"
+
 namespace vm {
 
 // Numbers the program gives its windows, controls, menus, menu items and status bar fields,
@@ -87,6 +89,7 @@ enum class ControlKind {
   CheckBox,
   TextField,    // single-line text entry
   DigitsField,  // single-line text entry that takes only the digits 0-9 when typed
+  Picture,      // a Picture (common/picture.h) scaled evenly to fit, centred; raises no events
 };
 
 enum WindowFlags : unsigned {
@@ -155,6 +158,13 @@ class Toolkit {
   void Geometry(ControlId id, int& x, int& y, int& width, int& height) const;
   void SetFocus(ControlId id);
   ControlId FocusedControl(WindowId window) const;  // -1 when no control of it has the focus
+
+  // A picture control's picture, and its position marker: a line the picture's height at x
+  // in the picture's units, none for a negative x. Moving the marker repaints only where it
+  // was and where it goes, so a live view may move it at every frame.
+  void SetPicture(ControlId id, const Picture& picture);
+  void SetPictureMarker(ControlId id, int32_t x);
+  int32_t PictureMarker(ControlId id) const;  // -1 for none
 
   // Items of a combo box or rows of a list. A list row is one text whose columns are
   // separated by "\n"; parts beyond the columns are dropped. index -1 appends.

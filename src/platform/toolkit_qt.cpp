@@ -8,6 +8,7 @@
 
 #include "platform/qt_text.h"
 #include "platform/toolkit_qt.h"
+#include "platform/toolkit_qt_picture.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm {
@@ -103,6 +104,17 @@ void Toolkit::SetFocus(ControlId id) {
   if (QWidget* widget = impl_->Widget(Number(id))) widget->setFocus(Qt::OtherFocusReason);
 }
 ControlId Toolkit::FocusedControl(WindowId window) const { return ControlId{impl_->FocusedControl(Number(window))}; }
+
+void Toolkit::SetPicture(ControlId id, const Picture& picture) {
+  if (auto* view = dynamic_cast<qtk::PictureView*>(impl_->Widget(Number(id)))) view->SetPicture(picture);
+}
+void Toolkit::SetPictureMarker(ControlId id, int32_t x) {
+  if (auto* view = dynamic_cast<qtk::PictureView*>(impl_->Widget(Number(id)))) view->SetMarker(x);
+}
+int32_t Toolkit::PictureMarker(ControlId id) const {
+  const auto* view = dynamic_cast<const qtk::PictureView*>(impl_->Widget(Number(id)));
+  return view == nullptr ? -1 : view->marker();
+}
 
 void Toolkit::AddItem(ControlId id, int index, const std::string& text) { impl_->AddItem(Number(id), index, text); }
 void Toolkit::RemoveItem(ControlId id, int index) { impl_->RemoveItem(Number(id), index); }

@@ -261,6 +261,27 @@ TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
   tk.SetText(17_c, "ignored");  // a control that no longer exists is quietly ignored
 }
 
+TEST_F(ToolkitTest, PictureIsPaintedToFitWithItsInksAndAMovableMarker) {
+  tk.AddControl(0_w, 3_c, ControlKind::Picture, 0, 0, 200, 100);
+  Picture picture;
+  picture.width = 2000;  // twice as wide as high, like the control: fills it at a tenth
+  picture.height = 1000;
+  picture.rects.push_back({0, 0, 1000, 1000, PictureInk::Track});  // the left half
+  tk.SetPicture(3_c, picture);
+  const auto pixel = [&](int x, int y) { return W(3)->grab().toImage().pixel(x, y) & 0xffffffu; };
+  EXPECT_EQ(pixel(50, 50), PictureInkRgb(PictureInk::Track));
+  EXPECT_EQ(pixel(150, 50), kPictureGroundRgb);
+
+  EXPECT_EQ(tk.PictureMarker(3_c), -1);
+  tk.SetPictureMarker(3_c, 1500);
+  EXPECT_EQ(tk.PictureMarker(3_c), 1500);
+  EXPECT_EQ(pixel(150, 50), kPictureMarkerRgb);
+  tk.SetPictureMarker(3_c, -7);
+  EXPECT_EQ(tk.PictureMarker(3_c), -1);
+  EXPECT_EQ(pixel(150, 50), kPictureGroundRgb);
+  EXPECT_TRUE(Drain().empty());
+}
+
 TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {
   // clang-format off
   const struct { const char* filter; int index; const char* list; const char* selected; } cases[] = {
