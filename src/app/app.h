@@ -39,7 +39,6 @@ class App {
 
   WheelConfig& config() { return config_; }
   BatchController& batch() { return batch_; }
-  const LiveView& live() const { return live_; }
   const std::string& settingsPath() const { return settingsPath_; }
 
  private:

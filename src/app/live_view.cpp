@@ -8,20 +8,39 @@
 #include "batch/rpm_slider.h"
 #include "common/cam_phase.h"
 #include "common/parse_integer.h"
+#include "pattern/pattern_picture.h"
+#include "pattern/wheel_pattern.h"
 #include "platform/toolkit.h"
-#include "signal/cam_signal.h"
 #include "signal/sound_output.h"
 
 namespace vm {
 namespace {
 
-constexpr int kWidth = 460;
-constexpr int kHeight = 300;
+constexpr int kWidth = 760;
+constexpr int kHeight = 240;
 constexpr int kMinWidth = 360;
 constexpr int kMinHeight = 180;
 constexpr int kControlsHeight = 60;  // the rows below the picture
 
 std::string RpmText(bool playing, int64_t rpm) { return playing ? FormatDecimal(rpm) + " RPM" : "Stopped"; }
+
+// What the picture shows of a wheel: a change of anything else leaves it as it is.
+bool SameDrawing(const WheelConfig& a, const WheelConfig& b) {
+  return a.Type == b.Type && a.AvailableTeeth == b.AvailableTeeth && a.MissingTeeth == b.MissingTeeth &&
+         a.WheelAt == b.WheelAt && a.Signal.cam == b.Signal.cam && a.Signal.camAngle == b.Signal.camAngle &&
+         a.Signal.camWidth == b.Signal.camWidth && a.Signal.camPhase == b.Signal.camPhase;
+}
+
+// The cam track where the phase puts it: every edge `phase` hundredths of a degree later.
+void MoveCam(Pattern& pattern, int32_t phase) {
+  for (HighStretch& high : pattern.cam.highs) {
+    const int32_t rise = ((high.rise + phase) % pattern.cycle + pattern.cycle) % pattern.cycle;
+    high.fall += rise - high.rise;
+    high.rise = rise;
+  }
+  std::sort(pattern.cam.highs.begin(), pattern.cam.highs.end(),
+            [](const HighStretch& a, const HighStretch& b) { return a.rise < b.rise; });
+}
 
 }  // namespace
 
@@ -41,6 +60,8 @@ void LiveView::Open() {
   }
   toolkit_.OpenWindow(LiveViewWindow, "Signal", kWidth, kHeight, WindowCloseBox | WindowSystemMenu | WindowSizable);
   toolkit_.SetWindowSizeBounds(LiveViewWindow, kMinWidth, kMinHeight, -1, -1);
+  toolkit_.AddControl(LiveViewWindow, LivePicture, ControlKind::Picture, 0, 0, kWidth, kHeight - kControlsHeight);
+  cycle_ = 0;
   toolkit_.AddControl(LiveViewWindow, LiveRpmLabel, ControlKind::Label, 10, 0, 100, 20);
   toolkit_.AddControl(LiveViewWindow, LiveCamLabel, ControlKind::Label, 10, 0, 70, 20, "Cam phase");
   toolkit_.AddControl(LiveViewWindow, LiveCamSlider, ControlKind::Slider, 80, 0, 200, 20, "", -kMaxCamPhaseTenths,
@@ -66,6 +87,7 @@ void LiveView::Update() {
 void LiveView::LayOut() {
   const int width = toolkit_.WindowWidth(LiveViewWindow);
   const int height = toolkit_.WindowHeight(LiveViewWindow);
+  toolkit_.Move(LivePicture, 0, 0, width, height - kControlsHeight);
   const int row1 = height - kControlsHeight + 5;
   const int row2 = row1 + 28;
   toolkit_.Move(LiveRpmLabel, 10, row1, width - 20, 20);
@@ -75,11 +97,37 @@ void LiveView::LayOut() {
   toolkit_.Move(LiveCamSetButton, width - 60, row2, 50, 20);
 }
 
-// Every frame: the marker, the RPM, and whether there is a cam to move.
+// The window's wheel as it plays, or as the next "Start" builds it, with the phase its cam
+// is moved by.
+WheelConfig LiveView::ShownWheel() const {
+  WheelConfig wheel = sound_.IsPlaying() ? tone_.loaded() : config_;
+  wheel.Signal.camPhase = config_.Signal.camPhase;
+  return wheel;
+}
+
+// A new picture only when what it shows has changed: painting one costs far more than a
+// frame. A pattern chosen in the window will take the wheel's place here.
+void LiveView::Redraw() {
+  const WheelConfig wheel = ShownWheel();
+  if (cycle_ != 0 && SameDrawing(wheel, drawn_)) return;
+  drawn_ = wheel;
+  std::optional<Pattern> pattern = WheelPattern(wheel);
+  cycle_ = pattern ? pattern->cycle : 0;
+  if (!pattern) {
+    toolkit_.SetPicture(LivePicture, Picture{});
+    return;
+  }
+  if (pattern->hasCam) MoveCam(*pattern, wheel.Signal.camPhase * kCentidegreesPerDegree / 10);
+  toolkit_.SetPicture(LivePicture, DrawPattern(*pattern));
+}
+
+// Every frame: the marker at the frame being heard (the first frame while stopped), the
+// RPM, and whether there is a cam to move.
 void LiveView::Refresh() {
   const bool playing = sound_.IsPlaying();
-  const int32_t loopTenths = 10 * LoopCrankDegrees(playing ? tone_.loaded() : config_);
-  markerTenths_ = static_cast<int32_t>(int64_t{sound_.HeardLoopPart()} * loopTenths >> 32);
+  Redraw();
+  const int64_t angle = int64_t{sound_.HeardLoopPart()} * cycle_ >> 32;
+  toolkit_.SetPictureMarker(LivePicture, cycle_ != 0 ? PictureX(cycle_, angle) : -1);
   toolkit_.SetText(LiveRpmLabel, RpmText(playing, RpmOfSliderPosition(toolkit_.State(RpmSlider))));
   const bool cam = tone_.HasCam();
   for (ControlId id : {LiveCamLabel, LiveCamSlider, LiveCamEdit}) toolkit_.SetEnabled(id, cam);

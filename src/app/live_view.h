@@ -36,11 +36,10 @@ class LiveView {
   // The controls as the options are now (a config loaded, the settings read).
   void Update();
 
-  // Where the marker stands: tenths of a crankshaft degree into the loop that plays.
-  int32_t markerTenths() const { return markerTenths_; }
-
  private:
+  WheelConfig ShownWheel() const;
   void Refresh();
+  void Redraw();
   void LayOut();
   void OnSlider();
   void OnField();
@@ -51,7 +50,8 @@ class LiveView {
   SoundOutput& sound_;
   WheelConfig& config_;
   ToneControl& tone_;
-  int32_t markerTenths_ = 0;
+  WheelConfig drawn_;  // the wheel and cam phase of the picture shown
+  int32_t cycle_ = 0;  // its cycle; 0 while there is no picture
 };
 
 }  // namespace vm

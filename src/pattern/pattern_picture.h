@@ -19,6 +19,10 @@ inline constexpr int32_t kPictureWidth = 1200;  // pixels
 // The picture of one cycle of `pattern`.
 Picture DrawPattern(const Pattern& pattern);
 
+// The x, in picture units, of `angle` (0..cycle, hundredths of a degree) in DrawPattern's
+// picture of a cycle of `cycle`: where a marker of the play position goes.
+int32_t PictureX(int32_t cycle, int64_t angle);
+
 // The index in track.highs of the tooth numbered 1: the first after the longest low (the
 // gap); the first tooth of the cycle when every low is as long as the others.
 size_t FirstToothAfterGap(const PatternTrack& track, int32_t cycle);

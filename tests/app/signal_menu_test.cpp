@@ -5,6 +5,8 @@
 
 #include <set>
 
+#include "pattern/pattern_picture.h"
+
 #include "support/program_fixture.h"
 
 namespace vm::test {
@@ -146,12 +148,13 @@ TEST_F(SignalMenuTest, CamPhaseControlsNeedACamAndAReadablePhase) {
 TEST_F(SignalMenuTest, TheLiveViewsMarkerStandsAtTheFirstFrameWhileStopped) {
   Choose(ShowSignalItem);
   ASSERT_TRUE(PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2));
-  EXPECT_EQ(app->live().markerTenths(), 0);
+  const int32_t first = PictureX(72000, 0);  // the 46 + 2 camshaft wheel's 720 degrees
+  EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
   Click(StartStopButton);
   std::vector<int32_t> seen;
   PumpUntil(
       [&] {
-        seen.push_back(app->live().markerTenths());
+        seen.push_back(toolkit.PictureMarker(LivePicture));
         return std::set<int32_t>(seen.begin(), seen.end()).size() >= 5;
       },
       5);
@@ -159,7 +162,7 @@ TEST_F(SignalMenuTest, TheLiveViewsMarkerStandsAtTheFirstFrameWhileStopped) {
   EXPECT_EQ(toolkit.Text(LiveRpmLabel), "1000 RPM");
   Click(StartStopButton);
   PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2);
-  EXPECT_EQ(app->live().markerTenths(), 0);
+  EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
 }
 
 }  // namespace
