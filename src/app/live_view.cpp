@@ -54,10 +54,8 @@ uint32_t CamPhaseRampMs(int32_t fromTenths, int32_t toTenths, int64_t rpm) {
 }
 
 void LiveView::Open() {
-  if (toolkit_.IsWindowOpen(LiveViewWindow)) {
-    // Brought forward: opening again would place it anew.
-    return;
-  }
+  // Already open, it stays where the user put it.
+  if (toolkit_.IsWindowOpen(LiveViewWindow)) return;
   toolkit_.OpenWindow(LiveViewWindow, "Signal", kWidth, kHeight, WindowCloseBox | WindowSystemMenu | WindowSizable);
   toolkit_.SetWindowSizeBounds(LiveViewWindow, kMinWidth, kMinHeight, -1, -1);
   toolkit_.AddControl(LiveViewWindow, LivePicture, ControlKind::Picture, 0, 0, kWidth, kHeight - kControlsHeight);

@@ -248,6 +248,29 @@ TEST_F(ToolkitTest, WaitEventBlocksUntilAnotherThreadPosts) {
   EXPECT_EQ(event.generation, 7u);
 }
 
+// While nothing is taken (a message box's own loop runs Qt meanwhile) the timer queues one
+// event, not one a period; none comes once the timer is stopped or its window closed.
+TEST_F(ToolkitTest, TimerEventsComeOneAtATimeAndEndWithTheTimerOrTheWindow) {
+  Drain();
+  tk.SetTimer(0_w, 100);
+  for (int i = 0; i < 35; ++i) {  // three periods and a half
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::vector<Event> events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], TimerEvent, 0, 0));
+  EXPECT_TRUE(IsEvent(tk.WaitEvent(), TimerEvent, 0, 0));  // taken, the next one comes
+  tk.SetTimer(0_w, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  EXPECT_TRUE(Drain().empty());
+  tk.OpenWindow(1_w, "Live", 200, 100, WindowCloseBox);
+  tk.SetTimer(1_w, 5);
+  tk.CloseWindow(1_w);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(Drain().empty());
+}
+
 TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
   tk.CreateStatusBar(0_w, {150, 50});
   tk.SetStatusText(0_f, "<b>name</b>", true);
