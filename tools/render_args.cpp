@@ -174,28 +174,6 @@ bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::strin
   return true;
 }
 
-bool ParseCamPhase(std::string_view text, int32_t& tenths) {
-  const bool negative = !text.empty() && text.front() == '-';
-  if (!text.empty() && (negative || text.front() == '+')) text.remove_prefix(1);
-  const size_t point = text.find('.');
-  const std::string_view whole = text.substr(0, point);
-  const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-  const auto digits = [](std::string_view part) {
-    return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  // Steps of 0.1: any further decimals are zeros. At most three whole digits keeps it small.
-  if (whole.empty() || whole.size() > 3 || !digits(whole) || !digits(fraction) ||
-      (point != std::string_view::npos && fraction.empty()) ||
-      fraction.find_first_not_of('0', 1) != std::string_view::npos)
-    return false;
-  int32_t value = 0;
-  for (const char c : whole) value = 10 * value + (c - '0');
-  value = 10 * value + (fraction.empty() ? 0 : fraction[0] - '0');
-  if (value > kMaxCamPhaseTenths) return false;
-  tenths = negative ? -value : value;
-  return true;
-}
-
 std::string CamPhaseError(std::string_view text) {
   return "expected crankshaft degrees from -90 to 90 in steps of 0.1, got " + Quoted(text);
 }
@@ -214,10 +192,6 @@ bool HasCamChannel(const WaveImage& image) {
   try {
     return frames && LoopSound(*frames).Right() != nullptr;
   } catch (const std::bad_alloc&) { return false; }
-}
-
-int32_t LoopCrankDegrees(const WheelConfig& wheel) {
-  return CrankRevolutionsPerImage(wheel) * (wheel.WheelAt == Camshaft ? 720 : 360);
 }
 
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error) {

@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/cam_phase.h"
 #include "config/wheel_config.h"
+#include "signal/cam_signal.h"
 #include "signal/wave_image.h"
 
 namespace vm::render {
@@ -61,10 +63,10 @@ std::optional<WaveImage> BuildWaveImage(const WheelConfig& config);
 // --exact-speed and --cam ANGLE[:WIDTH] (crankshaft degrees, 0..719 and 1..360; without a
 // width, one tooth period); all off when not given.
 bool ReadSignalOptions(const Options& options, SignalOptions& signal, std::string& error);
-// A cam phase as text: crankshaft degrees from -90 to 90 in steps of 0.1 ("-40", "12.5",
-// "+7.0"), read the same under every locale; as tenths of a degree.
-inline constexpr int32_t kMaxCamPhaseTenths = 900;
-bool ParseCamPhase(std::string_view text, int32_t& tenths);
+// A cam phase as text (common/cam_phase.h), and the loop's degrees it is a part of
+// (signal/cam_signal.h), as the window reads them too.
+using vm::LoopCrankDegrees;
+using vm::ParseCamPhase;
 // The reason a cam phase was refused, for "<name>: " before it.
 std::string CamPhaseError(std::string_view text);
 // --cam-phase DEG; 0 when not given.
@@ -72,9 +74,6 @@ bool ReadCamPhase(const Options& options, int32_t& tenths, std::string& error);
 // Whether the image's right channel is a signal of its own (a cam), which a cam phase moves;
 // a wheel alone has right = -left and no cam.
 bool HasCamChannel(const WaveImage& image);
-// Crankshaft degrees in one loop of the wheel's signal image: 720 with the cam signal or on
-// the camshaft, else 360.
-int32_t LoopCrankDegrees(const WheelConfig& wheel);
 // --device-rate, 48000 when not given.
 bool ReadDeviceRate(const Options& options, int32_t& rate, std::string& error);
 

@@ -18,7 +18,8 @@ App::App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::stri
       exePath_(std::move(exePath)),
       exeDir_(ExecutableFolder(exePath_)),
       batch_(toolkit, sound, requesters, exeDir_),
-      tone_(toolkit, sound, config_) {}
+      tone_(toolkit, sound, config_),
+      live_(toolkit, sound, config_, tone_) {}
 
 void App::Start() {
   settingsPath_ = SettingsLocation(exePath_);
@@ -37,6 +38,7 @@ void App::End() {
   PrepareSettingsFolder(exePath_, settingsPath_);
   // A failed save is silent; the old file stays.
   static_cast<void>(SaveWheelConfig(settingsPath_, config_, PresetItems()));
+  live_.Close();
   toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
   toolkit_.CloseWindow(NameDialog);
@@ -67,6 +69,7 @@ void App::Dispatch(const Event& event) {
     case NameDialog: DispatchNameDialog(event); break;
     case StepDialog: batch_.OnStepDialogEvent(event); break;
     case CamDialog: OnCamDialogEvent(toolkit_, event, config_.Signal); break;
+    case LiveViewWindow: live_.OnEvent(event); break;
     default: break;
   }
 }
@@ -85,7 +88,10 @@ void App::DispatchMainWindow(const Event& event) {
 void App::DispatchMenu(ItemId item) {
   switch (item) {
     case ConfigLoadItem:
-      if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) ApplyWheelConfig(toolkit_, config_);
+      if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) {
+        ApplyWheelConfig(toolkit_, config_);
+        live_.Update();
+      }
       break;
     case ConfigSaveItem: ChooseAndSaveConfig(requesters_, exeDir_, config_, PresetItems()); break;
     case BatchLoadItem: batch_.ChooseAndLoadBatch(); break;
@@ -103,6 +109,7 @@ void App::DispatchMenu(ItemId item) {
     case AboutItem: ShowAbout(requesters_); break;
     case ExactSpeedItem: ToggleExactSpeed(); break;
     case CamSignalItem: OpenCamDialog(toolkit_, config_.Signal); break;
+    case ShowSignalItem: live_.Open(); break;
     default: break;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "app/batch/batch_controller.h"
 #include "app/dialogs.h"
+#include "app/live_view.h"
 #include "app/tone_control.h"
 #include "config/wheel_config.h"
 #include "platform/toolkit.h"
@@ -60,6 +61,7 @@ class App {
   NameDialogOpening nameOpening_;  // what the name dialog opened with
   BatchController batch_;
   ToneControl tone_;
+  LiveView live_;
 };
 
 // The whole run: opens the sound (or shows the "Error" box and returns at once, touching no

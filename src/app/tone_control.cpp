@@ -6,6 +6,7 @@
 #include "platform/toolkit.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
+#include "signal/loop_resampler.h"
 #include "signal/sound_output.h"
 #include "signal/wave_image.h"
 
@@ -65,6 +66,7 @@ void ToneControl::LoadCurrentWheel() {
   const std::optional<WaveImage> image = BuildSignalImage(config_);
   if (image && sound_.Load(*image)) {
     loaded_ = config_;
+    OnCamPhaseChanged(0);
   } else {
     sound_.Unload();
   }
@@ -81,6 +83,13 @@ void ToneControl::ApplyRate(int64_t rpm) {
 void ToneControl::OnExactSpeedChanged() {
   if (sound_.IsPlaying()) ApplyRate(RpmOfSliderPosition(toolkit_.State(RpmSlider)));
 }
+
+void ToneControl::OnCamPhaseChanged(uint32_t rampMs) {
+  if (!sound_.HasSound()) return;
+  sound_.SetCamPhase(CamPhaseUnitsOf(config_.Signal.camPhase, LoopCrankDegrees(loaded_)), rampMs);
+}
+
+bool ToneControl::HasCam() const { return sound_.IsPlaying() ? loaded_.Signal.cam : config_.Signal.cam; }
 
 void ToneControl::OnSlider() {
   const int64_t rpm = RpmOfSliderPosition(toolkit_.State(RpmSlider));

@@ -21,6 +21,14 @@ class ToneControl {
   void OnRpmCombo();           // ControlEvent 9, Change
   void OnSetButton();          // ControlEvent 10
   void OnExactSpeedChanged();  // the option was switched: a playing sound takes the new rate
+  // The cam phase of the options was changed: a loaded sound moves its cam there over
+  // `rampMs` milliseconds of play.
+  void OnCamPhaseChanged(uint32_t rampMs);
+  // Whether the sound as it plays, or as the next "Start" builds it, has a cam of its own
+  // on the right channel, which the phase moves.
+  bool HasCam() const;
+  // The wheel of the sound loaded last.
+  const WheelConfig& loaded() const { return loaded_; }
 
  private:
   void StartTone();

@@ -1,6 +1,6 @@
 #pragma once
 // What the sound card carries beyond the wheel itself: the exact wheel speed and the cam
-// signal on the right channel. Both are off by default, and then the signal is the wheel
+// signal on the right channel, with its live phase. Both are off by default, and then the signal is the wheel
 // alone, turned at the rate PlaybackRate gives, with right = -left.
 
 #include <cstdint>
@@ -15,6 +15,9 @@ struct SignalOptions {
   bool cam = false;         // one cam event per engine cycle on the right channel
   int32_t camAngle = 0;     // crankshaft degrees, 0..kCamAngleMax
   int32_t camWidth = 0;     // crankshaft degrees, 1..kCamWidthMax; 0 is one tooth period
+  // Tenths of a crankshaft degree the cam is moved against the crank while it plays
+  // (±kMaxCamPhaseTenths); 0 is the cam as built.
+  int32_t camPhase = 0;
   bool operator==(const SignalOptions&) const = default;
 };
 

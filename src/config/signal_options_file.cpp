@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/cam_phase.h"
 #include "config/preference_file.h"
 
 namespace vm {
@@ -13,6 +14,8 @@ void ReadSignalOptions(PreferenceFile& file, SignalOptions& options) {
   options.cam = file.ReadInt("Cam", 0) != 0;
   options.camAngle = std::clamp(file.ReadInt("CamAngle", 0), 0, kCamAngleMax);
   options.camWidth = std::clamp(file.ReadInt("CamWidth", 0), 0, kCamWidthMax);
+  // Degrees as the user reads them; a value that is not one is the cam as built.
+  if (!ParseCamPhase(file.ReadString("CamPhase", "0"), options.camPhase)) options.camPhase = 0;
 }
 
 void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
@@ -23,6 +26,7 @@ void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
   if (options.cam != defaults.cam) file.WriteInt("Cam", options.cam ? 1 : 0);
   if (options.camAngle != defaults.camAngle) file.WriteInt("CamAngle", options.camAngle);
   if (options.camWidth != defaults.camWidth) file.WriteInt("CamWidth", options.camWidth);
+  if (options.camPhase != defaults.camPhase) file.WriteString("CamPhase", FormatCamPhase(options.camPhase));
 }
 
 }  // namespace vm

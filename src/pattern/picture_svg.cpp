@@ -3,14 +3,13 @@
 namespace vm {
 namespace {
 
-const char* Colour(PictureInk ink) {
-  switch (ink) {
-    case PictureInk::Frame: return "#888888";
-    case PictureInk::Scale: return "#444444";
-    case PictureInk::Track: return "#1f5fa8";
-    case PictureInk::Label: return "#000000";
-  }
-  return "#000000";
+// "#rrggbb" of the ink's colour in the one table the window draws with too.
+std::string Colour(PictureInk ink) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  const uint32_t rgb = PictureInkRgb(ink);
+  std::string out = "#";
+  for (int shift = 20; shift >= 0; shift -= 4) out += kDigits[(rgb >> shift) & 0xfu];
+  return out;
 }
 
 const char* Anchor(TextAnchor anchor) {

@@ -1,3 +1,7 @@
+#include "platform/audio_device.h"
+
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string_view>
 
@@ -19,6 +23,31 @@ std::unique_ptr<AudioDevice> AudioDevice::OpenDefault(RenderFunction render, Rew
   auto device = OpenPulseAudioDevice(render, rewind, context, options, answered);
   if (device || answered || serverNamed) return device;
   return OpenSdlAudioDevice(render, context, options);
+}
+
+namespace {
+
+uint32_t Microseconds() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  // The low 32 bits: only differences of less than an hour are ever taken.
+  return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+}  // namespace
+
+void AudioDevice::Rendered(uint64_t end) {
+  rendered_.store(uint64_t{Microseconds()} << 32 | static_cast<uint32_t>(end), std::memory_order_relaxed);
+}
+
+// Just after a render the device holds FramesAhead() frames before the heard one; from then
+// on it plays them at its rate, up to the end of what it has.
+uint32_t AudioDevice::HeardFrame() const {
+  const uint64_t rendered = rendered_.load(std::memory_order_relaxed);
+  const auto end = static_cast<uint32_t>(rendered);
+  const uint32_t elapsed = Microseconds() - static_cast<uint32_t>(rendered >> 32);  // wraps by definition
+  const int64_t ahead = std::max(FramesAhead(), 0);
+  const int64_t played = std::min<int64_t>(int64_t{elapsed} * FramesPerSecond() / 1000000, ahead);
+  return end - static_cast<uint32_t>(ahead - played);  // wraps by definition
 }
 
 }  // namespace vm

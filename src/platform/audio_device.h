@@ -11,6 +11,7 @@
 // second, and retried until it opens; a device with nothing to play for a while is closed, so
 // that the sound server can suspend its sink, and opened again as soon as there is.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -62,6 +63,21 @@ class AudioDevice {
   // a device with a deep buffer renders it again from shortly after the frame now playing.
   // Never waits for the device.
   virtual void Rewrite() {}
+
+  // The stream frame (as `at` counts them, its low 32 bits) the listener hears about now,
+  // worked out from the last render and the device's own delay; never ahead of what was
+  // rendered. Main thread; it reads one atomic.
+  uint32_t HeardFrame() const;
+
+ protected:
+  // The back end, on the audio thread, after a render that filled the device up to its
+  // usual depth: `end` is the frame after the last one rendered. One atomic store.
+  void Rendered(uint64_t end);
+  // Frames between the one being heard and `end` just after such a render.
+  virtual int32_t FramesAhead() const = 0;
+
+ private:
+  std::atomic<uint64_t> rendered_{0};  // the end's low 32 bits, then the time's in microseconds
 };
 
 }  // namespace vm

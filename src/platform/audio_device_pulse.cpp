@@ -367,7 +367,11 @@ class PulseAudioDevice final : public AudioDevice {
     auto* device = static_cast<PulseAudioDevice*>(self);
     const std::lock_guard lock(device->renderMutex_);
     device->Write(bytes / kFrameBytes, 0);
+    device->Rendered(device->written_);
   }
+
+  // A request refills the stream to its depth; the sink's own latency is one request more.
+  int32_t FramesAhead() const override { return static_cast<int32_t>(Bytes(kDepth + kRequest, rate_) / kFrameBytes); }
 
   // Renders `frames` frames from written_ on and sends them, the first piece `seek` bytes
   // from the server's write index. Under renderMutex_.

@@ -95,7 +95,11 @@ class SdlAudioDevice final : public AudioDevice {
     self->render_(self->context_, reinterpret_cast<int16_t*>(stream), bytes / 4,
                   self->rate_.load(std::memory_order_relaxed), self->at_);
     self->at_ += static_cast<uint64_t>(bytes / 4);
+    self->Rendered(self->at_);
   }
+
+  // SDL asks for a buffer as the one before it starts to play.
+  int32_t FramesAhead() const override { return 2 * FramesPerBuffer(); }
 
   // The watcher thread: every SDL call after the first open is made here (or in the
   // destructor once this thread has ended), so none of them waits on the main thread. At

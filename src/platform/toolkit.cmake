@@ -7,6 +7,7 @@ add_library(velomira_platform_toolkit STATIC
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_control_values.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_items.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_events.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/toolkit_qt_picture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/requesters_qt.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/user_files_qt.cpp)

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/picture.h"
+
 namespace vm {
 
 // Numbers the program gives its windows, controls, menus, menu items and status bar fields,
@@ -35,6 +37,7 @@ inline constexpr EventKind ControlEvent{13100};
 inline constexpr EventKind MenuEvent{13101};
 inline constexpr EventKind CloseEvent{13116};
 inline constexpr EventKind SizeEvent{13118};
+inline constexpr EventKind TimerEvent{13119};
 
 // Control event sub-types
 inline constexpr int32_t RightClick = 1;
@@ -86,6 +89,7 @@ enum class ControlKind {
   CheckBox,
   TextField,    // single-line text entry
   DigitsField,  // single-line text entry that takes only the digits 0-9 when typed
+  Picture,      // a Picture (common/picture.h) scaled evenly to fit, centred; raises no events
 };
 
 enum WindowFlags : unsigned {
@@ -155,6 +159,13 @@ class Toolkit {
   void SetFocus(ControlId id);
   ControlId FocusedControl(WindowId window) const;  // -1 when no control of it has the focus
 
+  // A picture control's picture, and its position marker: a line the picture's height at x
+  // in the picture's units, none for a negative x. Moving the marker repaints only where it
+  // was and where it goes, so a live view may move it at every frame.
+  void SetPicture(ControlId id, const Picture& picture);
+  void SetPictureMarker(ControlId id, int32_t x);
+  int32_t PictureMarker(ControlId id) const;  // -1 for none
+
   // Items of a combo box or rows of a list. A list row is one text whose columns are
   // separated by "\n"; parts beyond the columns are dropped. index -1 appends.
   void AddItem(ControlId id, int index, const std::string& text);
@@ -179,6 +190,10 @@ class Toolkit {
   // handler writes to a pipe, and the main loop sees an ordinary event. A modal requester on
   // screen then ends as its Cancel would, so that the event is not held behind it.
   void PostWhenReadable(int fd, const Event& event);
+  // A TimerEvent of `window` every `periodMs` milliseconds while the window is open; 0
+  // stops it. None is queued while the last one still waits, so a busy program is never
+  // flooded: it simply sees fewer.
+  void SetTimer(WindowId window, int periodMs);
 
  private:
   friend struct ToolkitAccess;  // the Qt side's own accessors (toolkit_qt.h)

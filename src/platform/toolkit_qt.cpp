@@ -8,6 +8,7 @@
 
 #include "platform/qt_text.h"
 #include "platform/toolkit_qt.h"
+#include "platform/toolkit_qt_picture.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm {
@@ -104,6 +105,17 @@ void Toolkit::SetFocus(ControlId id) {
 }
 ControlId Toolkit::FocusedControl(WindowId window) const { return ControlId{impl_->FocusedControl(Number(window))}; }
 
+void Toolkit::SetPicture(ControlId id, const Picture& picture) {
+  if (auto* view = dynamic_cast<qtk::PictureView*>(impl_->Widget(Number(id)))) view->SetPicture(picture);
+}
+void Toolkit::SetPictureMarker(ControlId id, int32_t x) {
+  if (auto* view = dynamic_cast<qtk::PictureView*>(impl_->Widget(Number(id)))) view->SetMarker(x);
+}
+int32_t Toolkit::PictureMarker(ControlId id) const {
+  const auto* view = dynamic_cast<const qtk::PictureView*>(impl_->Widget(Number(id)));
+  return view == nullptr ? -1 : view->marker();
+}
+
 void Toolkit::AddItem(ControlId id, int index, const std::string& text) { impl_->AddItem(Number(id), index, text); }
 void Toolkit::RemoveItem(ControlId id, int index) { impl_->RemoveItem(Number(id), index); }
 void Toolkit::ClearItems(ControlId id) { impl_->ClearItems(Number(id)); }
@@ -127,6 +139,8 @@ Event Toolkit::WaitEvent() { return impl_->WaitEvent(); }
 bool Toolkit::PollEvent(Event& event) { return impl_->PollEvent(event); }
 void Toolkit::PostEvent(const Event& event) { impl_->PostEvent(event); }
 void Toolkit::PostWhenReadable(int fd, const Event& event) { impl_->PostWhenReadable(fd, event); }
+
+void Toolkit::SetTimer(WindowId window, int periodMs) { impl_->SetTimer(Number(window), periodMs); }
 
 QWidget* ToolkitAccess::Window(Toolkit& toolkit, WindowId window) { return toolkit.impl_->Window(Number(window)); }
 QWidget* ToolkitAccess::Control(Toolkit& toolkit, ControlId id) { return toolkit.impl_->Widget(Number(id)); }

@@ -10,6 +10,7 @@
 #include <QSlider>
 
 #include "platform/qt_text.h"
+#include "platform/toolkit_qt_picture.h"
 #include "platform/toolkit_qt_state.h"
 
 namespace vm::qtk {
@@ -135,6 +136,7 @@ QWidget* State::CreateWidget(int window, int id, ControlKind kind, QWidget* pare
       QObject::connect(widget, &QLineEdit::textEdited, widget, [this, id] { PushControl(id, Change); });
       return widget;
     }
+    case ControlKind::Picture: return new PictureView(parent);
   }
   return new QWidget(parent);
 }

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -91,8 +92,13 @@ Event State::WaitEvent() {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     DeleteDeferred();
   }
+  return Pop();
+}
+
+Event State::Pop() {
   Event event = queue_.front();
   queue_.pop_front();
+  if (event.kind == TimerEvent) timerWaiting_.erase(Number(event.window));
   return event;
 }
 
@@ -102,9 +108,26 @@ bool State::PollEvent(Event& event) {
     DeleteDeferred();
   }
   if (queue_.empty()) return false;
-  event = queue_.front();
-  queue_.pop_front();
+  event = Pop();
   return true;
+}
+
+void State::SetTimer(int window, int periodMs) {
+  auto found = windows_.find(window);
+  if (found == windows_.end() || found->second.widget == nullptr) return;
+  QPointer<QTimer>& timer = found->second.timer;
+  if (periodMs <= 0) {
+    delete timer;
+    return;
+  }
+  if (timer == nullptr) {
+    timer = new QTimer(found->second.widget);
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, timer, [this, window] {
+      if (timerWaiting_.insert(window).second) Push(MakeEvent(TimerEvent, WindowId{window}));
+    });
+  }
+  timer->start(periodMs);
 }
 
 void State::PostWhenReadable(int fd, const Event& event) {

@@ -11,12 +11,14 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/toolkit.h"
@@ -86,6 +88,7 @@ struct ShortcutRecord {
 
 struct WindowRecord {
   QPointer<WindowWidget> widget;
+  QPointer<QTimer> timer;  // a child of the widget, gone with it
   int owner = -1;
   int menu = -1;  // number of its menu bar, -1 for none
 };
@@ -149,8 +152,10 @@ class State {
   bool PollEvent(Event& event);
   void PostEvent(const Event& event);
   void PostWhenReadable(int fd, const Event& event);
+  void SetTimer(int window, int periodMs);
 
  private:
+  Event Pop();
   QWidget* CreateWidget(int window, int id, ControlKind kind, QWidget* parent, const std::string& text, int minimum,
                         int maximum);
   QWidget* CreateOption(int window, int id, QWidget* parent, const std::string& text);
@@ -179,6 +184,7 @@ class State {
   std::unique_ptr<QObject> receiver_;   // takes posted events on the main thread
   std::unique_ptr<QObject> keyFilter_;  // window shortcuts, ahead of the focused control
   std::vector<std::unique_ptr<QObject>> fdWatchers_;
+  std::set<int> timerWaiting_;  // windows whose TimerEvent is in the queue
 };
 
 }  // namespace vm::qtk

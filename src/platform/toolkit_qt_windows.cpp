@@ -56,7 +56,7 @@ bool State::OpenWindow(int window, const std::string& title, int innerWidth, int
   if (Window(window) != nullptr) CloseWindow(window);
   WindowWidget* owner = Window(ownerWindow);
   auto* widget = new WindowWidget(*this, window, owner, FlagsFor(flags));
-  windows_[window] = WindowRecord{widget, owner != nullptr ? ownerWindow : -1, -1};
+  windows_[window] = WindowRecord{widget, nullptr, owner != nullptr ? ownerWindow : -1, -1};
   // "[*]" would be taken as the modified-mark placeholder; doubled it shows as written.
   // The layouts give pixel sizes made for a small dialog font; a desktop's larger default
   // font would cut the labels short.
@@ -95,6 +95,9 @@ void State::ForgetWindow(int window) {
   auto found = windows_.find(window);
   if (found != windows_.end() && found->second.menu >= 0) menus_.erase(found->second.menu);
   windows_.erase(window);
+  // A timer event still queued is of the closed window; a window opened again under its
+  // number starts afresh.
+  timerWaiting_.erase(window);
 }
 
 void State::CloseWindow(int window) {

@@ -42,6 +42,10 @@ int32_t CrankRevolutionsPerImage(const WheelSignal& config) {
   return config.Signal.cam && config.WheelAt == Crankshaft ? 2 : 1;
 }
 
+int32_t LoopCrankDegrees(const WheelSignal& config) {
+  return CrankRevolutionsPerImage(config) * (config.WheelAt == Camshaft ? 720 : 360);
+}
+
 CamPulse CamPulseFrames(const SignalOptions& options, int64_t halfTooth, int64_t cycleFrames) {
   CamPulse pulse;
   const int64_t angle = std::clamp<int64_t>(options.camAngle, 0, kCamAngleMax);

@@ -24,6 +24,10 @@ inline constexpr int16_t kCamLevel = 32000;
 // the cam signal (one engine cycle), else one revolution of the wheel.
 int32_t CrankRevolutionsPerImage(const WheelSignal& config);
 
+// Crankshaft degrees in one loop of the signal image: 720 with the cam signal or on the
+// camshaft, else 360. A cam phase is a part of this loop (CamPhaseUnitsOf).
+int32_t LoopCrankDegrees(const WheelSignal& config);
+
 // BuildWaveImage of the wheel with the cam signal off. With it on, the wheel's frames over
 // one engine cycle (720 crankshaft degrees) on the left, and on the right the cam event at
 // `camAngle` degrees after the rising edge of the first tooth after the gap (the image's

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <new>
 #include <optional>
 
@@ -29,6 +30,9 @@ struct SoundOutput::Impl {
   std::atomic<uint64_t> revolutions{0};
   std::atomic<bool> ended{false};
   std::atomic<uint64_t> renderedBuffers{0};
+  // After each render: the loop position reached, in parts of 2^32 of the loop (high 32
+  // bits), and the stream frame it belongs to (low 32 bits).
+  std::atomic<uint64_t> reached{0};
 
   // The resampler as each of the last render calls found it, oldest first, so that a device
   // with a deep buffer can render its unplayed part again from one of them (Rewind). Audio
@@ -94,6 +98,8 @@ struct SoundOutput::Impl {
     if (self->sound && self->playing && self->resampler) {
       self->resampler->Render(*self->sound, self->rate, self->exactRate, self->camPhase, out);
       self->Publish();
+      const uint64_t part = self->resampler->Position() / static_cast<uint64_t>(self->sound->Frames());
+      self->reached.store(part << 32 | static_cast<uint32_t>(self->nextAt), std::memory_order_relaxed);
     } else {
       std::fill(out.begin(), out.end(), int16_t{0});
     }
@@ -178,6 +184,7 @@ bool SoundOutput::SetRate(RateFraction rate) {
 
 void SoundOutput::SetCamPhase(int32_t units, uint32_t rampMs) {
   impl_->camPhase.store(PackCamPhase(units, rampMs, ++impl_->camSerial), std::memory_order_relaxed);
+  if (impl_->device) impl_->device->Rewrite();  // heard as soon as a change of speed is
 }
 
 bool SoundOutput::PlayLooped() {
@@ -233,6 +240,18 @@ void SoundOutput::EndAfterRevolutions(uint64_t count) {
 uint64_t SoundOutput::Revolutions() const { return impl_->revolutions.load(std::memory_order_relaxed); }
 
 bool SoundOutput::Ended() const { return impl_->ended.load(std::memory_order_relaxed); }
+
+uint32_t SoundOutput::HeardLoopPart() const {
+  if (!impl_->device || !impl_->sound || !impl_->playing || impl_->device->FramesPerSecond() <= 0) return 0;
+  const uint64_t reached = impl_->reached.load(std::memory_order_relaxed);
+  const auto behind = static_cast<int32_t>(static_cast<uint32_t>(reached) - impl_->device->HeardFrame());
+  const uint64_t exact = impl_->exactRate.load(std::memory_order_relaxed);
+  const double rate = exact != 0 ? static_cast<double>(static_cast<uint32_t>(exact)) / static_cast<double>(exact >> 32)
+                                 : impl_->rate.load(std::memory_order_relaxed);
+  const double loops = std::max(behind, 0) * rate / impl_->device->FramesPerSecond() / impl_->sound->Frames();
+  const double back = std::min((loops - std::floor(loops)) * 4294967296.0, 4294967295.0);
+  return static_cast<uint32_t>(reached >> 32) - static_cast<uint32_t>(back);  // wraps by definition
+}
 
 uint64_t SoundOutput::RenderedBuffers() const { return impl_->renderedBuffers.load(std::memory_order_acquire); }
 

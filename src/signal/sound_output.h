@@ -51,6 +51,11 @@ class SoundOutput {
   // above has been reached; both as of the device's last buffer.
   uint64_t Revolutions() const;
   bool Ended() const;
+  // Where the frame the listener hears now is in the sound's loop, in parts of 2^32 of it;
+  // 0 while nothing plays. The audio thread only stores what it rendered last (one atomic);
+  // this works back from there by the device's delay at the rate now set.
+  uint32_t HeardLoopPart() const;
+
   // How many buffers the device has asked for. Counted after a change, one more means a
   // buffer rendered with it; the next one, that this buffer has gone out to the device.
   uint64_t RenderedBuffers() const;

@@ -1,8 +1,10 @@
 // What reaches the sound card: SDL's disk driver writes the exact device stream to a file,
-// and the left channel's rising edges tell the wheel and the rate that are playing.
+// and the left channel's rising edges tell the wheel and the rate that are playing; the
+// right channel's, where the cam is.
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <thread>
 
@@ -166,6 +168,105 @@ TEST_F(PlayedSignalTest, TheCamSignalTakesTheRightChannelFromTheNextStart) {
   const std::vector<double> events = RisingEdges(stream, from, 1, 16000);
   ASSERT_GE(events.size(), 3u);
   for (size_t i = 1; i < events.size(); ++i) EXPECT_NEAR(events[i] - events[i - 1], 0.12 * kDeviceRate, 0.5);
+}
+
+// The live view's cam phase on the default wheel with the cam signal: 720 crankshaft degrees
+// a loop at 1000 RPM, 8 device frames a degree. Each cam event's distance from the crank's
+// nearest first tooth after the gap, in device frames.
+class CamPhaseTest : public PlayedSignalTest {
+ protected:
+  static constexpr double kFramesPerDegree = 8;
+  static constexpr double kLoopFrames = 720 * kFramesPerDegree;
+
+  void StartWithView() {
+    Choose(CamSignalItem);
+    Click(CamCheckBox);
+    Click(CamOkButton);
+    Click(StartStopButton);
+    Choose(ShowSignalItem);
+  }
+  // Lets a ramp end: the pump keeps the view's timer going meanwhile.
+  void Settle() {
+    PumpUntil([] { return false; }, 0.3);
+  }
+  std::vector<double> CamOffsets(const std::string& stream, size_t from) {
+    const std::vector<double> crank = RisingEdges(stream, from);
+    std::vector<double> firstTeeth;
+    for (size_t i = 2; i < crank.size(); ++i) {
+      if (crank[i] - crank[i - 1] > 1.5 * (crank[i - 1] - crank[i - 2])) firstTeeth.push_back(crank[i]);
+    }
+    std::vector<double> offsets;
+    if (firstTeeth.empty()) return offsets;
+    // A loop is exactly kLoopFrames device frames: the first tooth repeats at that distance.
+    for (double cam : RisingEdges(stream, from, 1, 16000)) {
+      offsets.push_back(std::remainder(cam - firstTeeth.front(), kLoopFrames));
+    }
+    return offsets;
+  }
+};
+
+TEST_F(CamPhaseTest, TheSliderAndTheFieldMoveTheCamEdgesAndLeaveTheCrank) {
+  StartWithView();
+  ASSERT_TRUE(toolkit.IsEnabled(LiveCamSlider));
+  size_t from = 0;
+  std::string stream = Record(from);
+  const std::vector<double> built = CamOffsets(stream, from);
+  ASSERT_GE(built.size(), 3u);
+  struct PhaseCase {
+    const char* typed;  // into the field, then "Set"; null: the key on the slider
+    Qt::Key key;
+    int32_t tenths;
+    const char* shown;
+  };
+  // clang-format off
+  const PhaseCase cases[] = {
+      {"+20", Qt::Key_unknown, 200, "+20.0"},
+      {"-37.5", Qt::Key_unknown, -375, "-37.5"},
+      {nullptr, Qt::Key_End, 900, "+90.0"},
+      {nullptr, Qt::Key_Home, -900, "-90.0"},
+      {nullptr, Qt::Key_PageUp, -890, "-89.0"},
+      {"0", Qt::Key_unknown, 0, "0.0"},
+  };
+  // clang-format on
+  for (const PhaseCase& c : cases) {
+    if (c.typed) {
+      Type(LiveCamEdit, c.typed);
+      Click(LiveCamSetButton);
+    } else {
+      Key(LiveCamSlider, c.key);
+    }
+    EXPECT_EQ(app->config().Signal.camPhase, c.tenths);
+    EXPECT_EQ(toolkit.Text(LiveCamEdit), c.shown);
+    EXPECT_EQ(toolkit.State(LiveCamSlider), c.tenths);
+    Settle();
+    stream = Record(from);
+    const std::vector<double> offsets = CamOffsets(stream, from);
+    ASSERT_GE(offsets.size(), 3u) << c.shown;
+    for (double offset : offsets) EXPECT_NEAR(offset, built[0] + c.tenths * kFramesPerDegree / 10, 1.0) << c.shown;
+    const Wheel crank = Measure(RisingEdges(stream, from));
+    EXPECT_EQ(crank.teeth, 46) << c.shown;
+    EXPECT_NEAR(crank.period, ToothPeriod(28, 11200), 0.05) << c.shown;
+    EXPECT_NEAR(crank.gapRatio, 3.0, 0.01) << c.shown;
+  }
+}
+
+// Dragged end to end as fast as keys go, the cam moves no faster than the crank turns: one
+// cam event a loop, none lost and none twice.
+TEST_F(CamPhaseTest, ADraggedSliderNeitherDropsNorDoublesACamEdge) {
+  StartWithView();
+  const size_t from = WrittenFrames();
+  for (Qt::Key key : {Qt::Key_End, Qt::Key_Home, Qt::Key_End, Qt::Key_Home, Qt::Key_End}) {
+    Key(LiveCamSlider, key);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+  const size_t until = from + static_cast<size_t>(1.2 * kDeviceRate);
+  ASSERT_TRUE(PumpUntil([&] { return WrittenFrames() >= until; }));
+  const std::vector<double> cams = RisingEdges(ReadFile(disk_->path()), from, 1, 16000);
+  ASSERT_GE(cams.size(), 8u);
+  for (size_t i = 1; i < cams.size(); ++i) {
+    EXPECT_GT(cams[i] - cams[i - 1], 0.6 * kLoopFrames) << i;
+    EXPECT_LT(cams[i] - cams[i - 1], 1.6 * kLoopFrames) << i;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 
 #include <QCheckBox>
 
+#include <set>
+
+#include "pattern/pattern_picture.h"
+
 #include "support/program_fixture.h"
 
 namespace vm::test {
@@ -93,6 +97,72 @@ TEST_F(SignalMenuTest, CamDialogOkTakesTheFieldsCancelAndCloseBoxKeepTheOptions)
   EXPECT_EQ(app->config().Signal, set);
   Restart();
   EXPECT_EQ(app->config().Signal, set);  // kept in the settings file
+}
+
+// The live view's cam phase is kept in [Signal] only while it is not 0: back at 0 the file
+// is the one written before it was ever moved.
+TEST_F(SignalMenuTest, CamPhaseIsKeptInTheSettingsFileOnlyWhileNotZero) {
+  Choose(CamSignalItem);
+  Click(CamCheckBox);
+  Click(CamOkButton);
+  Restart();
+  const std::string without = Settings();
+  Choose(ShowSignalItem);
+  Type(LiveCamEdit, "12.5");
+  Click(LiveCamSetButton);
+  Restart();
+  EXPECT_EQ(Settings(), without + "CamPhase = +12.5\r\n");
+  Choose(ShowSignalItem);
+  EXPECT_EQ(toolkit.Text(LiveCamEdit), "+12.5");
+  EXPECT_EQ(toolkit.State(LiveCamSlider), 125);
+  Type(LiveCamEdit, "0");
+  Click(LiveCamSetButton);
+  Restart();
+  EXPECT_EQ(Settings(), without);
+}
+
+// Without a cam on the right channel there is nothing to move; a phase that cannot be read
+// is never set.
+TEST_F(SignalMenuTest, CamPhaseControlsNeedACamAndAReadablePhase) {
+  Choose(ShowSignalItem);
+  ASSERT_TRUE(toolkit.IsWindowOpen(LiveViewWindow));
+  EXPECT_FALSE(toolkit.IsEnabled(LiveCamSlider));
+  EXPECT_FALSE(toolkit.IsEnabled(LiveCamEdit));
+  Choose(CamSignalItem);
+  Click(CamCheckBox);
+  Click(CamOkButton);
+  PumpUntil([&] { return toolkit.IsEnabled(LiveCamSlider); }, 2);
+  EXPECT_TRUE(toolkit.IsEnabled(LiveCamEdit));
+  for (const char* text : {"90.5", "abc", "1,5", "-", ""}) {
+    Type(LiveCamEdit, text);
+    EXPECT_FALSE(toolkit.IsEnabled(LiveCamSetButton)) << text;
+  }
+  Type(LiveCamEdit, "-90");
+  EXPECT_TRUE(toolkit.IsEnabled(LiveCamSetButton));
+  EXPECT_EQ(app->config().Signal.camPhase, 0);  // only "Set" takes it
+  Post(UserEvent(CloseEvent, LiveViewWindow));
+  EXPECT_FALSE(toolkit.IsWindowOpen(LiveViewWindow));
+}
+
+// The stopped wheel shows its first frame; while it plays the marker goes round.
+TEST_F(SignalMenuTest, TheLiveViewsMarkerStandsAtTheFirstFrameWhileStopped) {
+  Choose(ShowSignalItem);
+  ASSERT_TRUE(PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2));
+  const int32_t first = PictureX(72000, 0);  // the 46 + 2 camshaft wheel's 720 degrees
+  EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
+  Click(StartStopButton);
+  std::vector<int32_t> seen;
+  PumpUntil(
+      [&] {
+        seen.push_back(toolkit.PictureMarker(LivePicture));
+        return std::set<int32_t>(seen.begin(), seen.end()).size() >= 5;
+      },
+      5);
+  EXPECT_GE(std::set<int32_t>(seen.begin(), seen.end()).size(), 5u);
+  EXPECT_EQ(toolkit.Text(LiveRpmLabel), "1000 RPM");
+  Click(StartStopButton);
+  PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2);
+  EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
 }
 
 }  // namespace

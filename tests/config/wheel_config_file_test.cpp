@@ -173,6 +173,8 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
       {{true, true, 359, 6}, true,
        kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\nCam = 1\r\nCamAngle = 359\r\nCamWidth = 6\r\n"},
       {{.exactSpeed = true}, false, kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
+      {{.cam = true, .camPhase = 200}, true, kDefaultFile + "\r\n[Signal]\r\nCam = 1\r\nCamPhase = +20.0\r\n"},
+      {{.camPhase = -5}, true, kDefaultFile + "\r\n[Signal]\r\nCamPhase = -0.5\r\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -189,6 +191,15 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
   EXPECT_EQ(LoadText(kDefaultFile).Signal, SignalOptions{});
   EXPECT_EQ(LoadText(kGeneral + "[signal]\r\nCamAngle = 900\r\nCamWidth = -3\r\nCam = yes\r\n").Signal,
             (SignalOptions{.camAngle = 719}));
+  // A cam phase is degrees as a user writes them; anything else is the cam as built.
+  // clang-format off
+  const struct { const char* text; int32_t tenths; } phases[] = {
+      {"-90", -900}, {"12.5", 125}, {"+7.0", 70}, {"0.05", 0}, {"90.1", 0}, {"12,5", 0}, {"200", 0}, {"", 0},
+  };
+  // clang-format on
+  for (const auto& c : phases) {
+    EXPECT_EQ(LoadText(kGeneral + "[Signal]\r\nCamPhase = " + c.text + "\r\n").Signal.camPhase, c.tenths) << c.text;
+  }
 }
 
 // Reading and writing are linear in the file's size: a pass takes a second here, while lookups

@@ -266,6 +266,29 @@ TEST_F(ToolkitTest, ReadableDescriptorEndsAModalRequester) {
   ::close(quit[1]);
 }
 
+// While nothing is taken (a message box's own loop runs Qt meanwhile) the timer queues one
+// event, not one a period; none comes once the timer is stopped or its window closed.
+TEST_F(ToolkitTest, TimerEventsComeOneAtATimeAndEndWithTheTimerOrTheWindow) {
+  Drain();
+  tk.SetTimer(0_w, 100);
+  for (int i = 0; i < 35; ++i) {  // three periods and a half
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::vector<Event> events = Drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_TRUE(IsEvent(events[0], TimerEvent, 0, 0));
+  EXPECT_TRUE(IsEvent(tk.WaitEvent(), TimerEvent, 0, 0));  // taken, the next one comes
+  tk.SetTimer(0_w, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  EXPECT_TRUE(Drain().empty());
+  tk.OpenWindow(1_w, "Live", 200, 100, WindowCloseBox);
+  tk.SetTimer(1_w, 5);
+  tk.CloseWindow(1_w);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(Drain().empty());
+}
+
 TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
   tk.CreateStatusBar(0_w, {150, 50});
   tk.SetStatusText(0_f, "<b>name</b>", true);
@@ -277,6 +300,27 @@ TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {
   EXPECT_FALSE(tk.IsWindowOpen(1_w)) << "an owned window goes with its owner";
   EXPECT_EQ(tk.Text(17_c), "");
   tk.SetText(17_c, "ignored");  // a control that no longer exists is quietly ignored
+}
+
+TEST_F(ToolkitTest, PictureIsPaintedToFitWithItsInksAndAMovableMarker) {
+  tk.AddControl(0_w, 3_c, ControlKind::Picture, 0, 0, 200, 100);
+  Picture picture;
+  picture.width = 2000;  // twice as wide as high, like the control: fills it at a tenth
+  picture.height = 1000;
+  picture.rects.push_back({0, 0, 1000, 1000, PictureInk::Track});  // the left half
+  tk.SetPicture(3_c, picture);
+  const auto pixel = [&](int x, int y) { return W(3)->grab().toImage().pixel(x, y) & 0xffffffu; };
+  EXPECT_EQ(pixel(50, 50), PictureInkRgb(PictureInk::Track));
+  EXPECT_EQ(pixel(150, 50), kPictureGroundRgb);
+
+  EXPECT_EQ(tk.PictureMarker(3_c), -1);
+  tk.SetPictureMarker(3_c, 1500);
+  EXPECT_EQ(tk.PictureMarker(3_c), 1500);
+  EXPECT_EQ(pixel(150, 50), kPictureMarkerRgb);
+  tk.SetPictureMarker(3_c, -7);
+  EXPECT_EQ(tk.PictureMarker(3_c), -1);
+  EXPECT_EQ(pixel(150, 50), kPictureGroundRgb);
+  EXPECT_TRUE(Drain().empty());
 }
 
 TEST(QtFilterListTest, LabelPatternPairsBecomeQtFilters) {
