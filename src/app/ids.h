@@ -15,6 +15,7 @@ inline constexpr WindowId MainWindow{0};
 inline constexpr WindowId NameDialog{1};
 inline constexpr WindowId StepDialog{2};
 inline constexpr WindowId CamDialog{3};
+inline constexpr WindowId PatternDialog{6};
 
 // Menus (the menu bar is the toolkit's MainMenu)
 inline constexpr MenuId BatchPopupMenu{1};
@@ -33,6 +34,7 @@ inline constexpr ItemId StepAddItem{9};
 inline constexpr ItemId AboutItem{10};
 inline constexpr ItemId ExactSpeedItem{11};
 inline constexpr ItemId CamSignalItem{12};
+inline constexpr ItemId WheelPatternItem{16};
 
 // Menu item of the step dialog's Return shortcut (in StepDialog)
 inline constexpr ItemId StepReturnItem{1};
@@ -82,6 +84,16 @@ inline constexpr ControlId CamWidthLabel{31};
 inline constexpr ControlId CamWidthEdit{32};
 inline constexpr ControlId CamOkButton{33};
 inline constexpr ControlId CamCancelButton{34};
+
+// Controls of PatternDialog
+inline constexpr ControlId PatternFindLabel{50};
+inline constexpr ControlId PatternFindEdit{51};
+inline constexpr ControlId PatternList{52};
+inline constexpr ControlId PatternFolderLabel{53};
+inline constexpr ControlId PatternPicture{54};
+inline constexpr ControlId PatternOpenButton{55};
+inline constexpr ControlId PatternOkButton{56};
+inline constexpr ControlId PatternCancelButton{57};
 
 // Event kinds of the program's own
 inline constexpr EventKind EventStepDone{65536};

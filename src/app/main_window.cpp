@@ -35,6 +35,7 @@ void BuildMenuBar(Toolkit& tk) {
   tk.MenuTitle("Signal");
   tk.MenuItem(ExactSpeedItem, "Exact wheel speed");
   tk.MenuItem(CamSignalItem, "Cam signal...");
+  tk.MenuItem(WheelPatternItem, "Wheel pattern...");
   tk.MenuTitle("Help");
   tk.MenuItem(AboutItem, "About");
   for (ItemId item : {StepEditItem, StepDeleteItem, StepInsertItem}) { tk.SetMenuItemEnabled(MainMenu, item, false); }

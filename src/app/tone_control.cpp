@@ -1,8 +1,12 @@
 #include "app/tone_control.h"
 
+#include <algorithm>
+
 #include "app/ids.h"
+#include "app/pattern_choice.h"
 #include "batch/rpm_slider.h"
 #include "common/parse_integer.h"
+#include "pattern/pattern_speed.h"
 #include "platform/toolkit.h"
 #include "signal/cam_signal.h"
 #include "signal/exact_rate.h"
@@ -13,9 +17,11 @@ namespace vm {
 
 namespace {
 
+constexpr int64_t kTopRpm = RpmOfSliderPosition(kRpmSliderMaximum);
+
 // Controls the tone keeps from the user while it plays: the wheel's, then the batch table's.
-void SetLockedEnabled(Toolkit& toolkit, bool enabled) {
-  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+void SetLockedEnabled(Toolkit& toolkit, const WheelConfig& config, bool enabled) {
+  SetWheelControlsEnabled(toolkit, config, enabled);
   for (ControlId id : kBatchControls) toolkit.SetEnabled(id, enabled);
 }
 
@@ -33,7 +39,7 @@ void ToneControl::OnStartStopButton() {
 }
 
 void ToneControl::StartTone() {
-  SetLockedEnabled(toolkit_, false);
+  SetLockedEnabled(toolkit_, config_, false);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, false);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, false);
   LoadCurrentWheel();
@@ -49,7 +55,7 @@ void ToneControl::StopTone() {
   sound_.Stop();  // the sound stays loaded
   toolkit_.SetEnabled(RpmSlider, false);
   toolkit_.SetEnabled(RpmCombo, false);
-  SetLockedEnabled(toolkit_, true);
+  SetLockedEnabled(toolkit_, config_, true);
   toolkit_.SetMenuItemEnabled(MainMenu, BatchLoadItem, true);
   toolkit_.SetMenuItemEnabled(MainMenu, ConfigLoadItem, true);
   toolkit_.SetText(StartStopButton, "Start");
@@ -62,6 +68,11 @@ void ToneControl::StopTone() {
 // A wheel the builder refuses, or whose image the output cannot play, leaves no sound: the
 // tone stays silent rather than play an earlier wheel the window no longer shows.
 void ToneControl::LoadCurrentWheel() {
+  loadedPattern_.reset();
+  if (pattern_) {
+    LoadPattern();
+    return;
+  }
   const std::optional<WaveImage> image = BuildSignalImage(config_);
   if (image && sound_.Load(*image)) {
     loaded_ = config_;
@@ -70,9 +81,31 @@ void ToneControl::LoadCurrentWheel() {
   }
 }
 
+// The pattern's cycle, made for the RPMs the slider reaches or as many as its edges allow on
+// this output, as velomira-play makes it.
+void ToneControl::LoadPattern() {
+  std::optional<PatternSound> built = BuildPlayablePatternSound(*pattern_, sound_.DeviceRate(), kTopRpm);
+  if (built && sound_.Load(built->image)) {
+    loadedPattern_ = std::move(built);
+    const int64_t highest = HighestPatternRpm(*loadedPattern_, sound_.DeviceRate(), kTopRpm);
+    if (highest < kTopRpm) {
+      toolkit_.SetStatusText(NameField, pattern_->name + " (up to " + FormatDecimal(highest) + " RPM)", true);
+    }
+  } else {
+    sound_.Unload();
+  }
+}
+
 // The loaded sound's wheel under the signal options as they are now: an option of the rate
 // (the exact speed) takes effect at once, one of the image at the next load.
 void ToneControl::ApplyRate(int64_t rpm) {
+  if (loadedPattern_) {
+    // Beyond the speed its edges stay apart at, a pattern turns at that speed: held there,
+    // as the slider holds the wheel to its range, rather than played as something else.
+    const int64_t highest = HighestPatternRpm(*loadedPattern_, sound_.DeviceRate(), kTopRpm);
+    sound_.SetRate(PatternPlaybackRate(*loadedPattern_, std::clamp<int64_t>(rpm, 1, std::max<int64_t>(1, highest))));
+    return;
+  }
   WheelSignal wheel = loaded_;
   wheel.Signal = config_.Signal;
   sound_.SetRate(SignalPlaybackRate(wheel, LowBits32(rpm)));

@@ -4,6 +4,7 @@
 // alone, turned at the rate PlaybackRate gives, with right = -left.
 
 #include <cstdint>
+#include <string>
 
 namespace vm {
 
@@ -15,6 +16,9 @@ struct SignalOptions {
   bool cam = false;         // one cam event per engine cycle on the right channel
   int32_t camAngle = 0;     // crankshaft degrees, 0..kCamAngleMax
   int32_t camWidth = 0;     // crankshaft degrees, 1..kCamWidthMax; 0 is one tooth period
+  // A trigger pattern played in place of the wheel and its cam: a library name or a pattern
+  // file's path; empty for the wheel.
+  std::string pattern{};
   bool operator==(const SignalOptions&) const = default;
 };
 

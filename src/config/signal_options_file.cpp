@@ -13,6 +13,7 @@ void ReadSignalOptions(PreferenceFile& file, SignalOptions& options) {
   options.cam = file.ReadInt("Cam", 0) != 0;
   options.camAngle = std::clamp(file.ReadInt("CamAngle", 0), 0, kCamAngleMax);
   options.camWidth = std::clamp(file.ReadInt("CamWidth", 0), 0, kCamWidthMax);
+  options.pattern = file.ReadString("Pattern", "");
 }
 
 void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
@@ -23,6 +24,7 @@ void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
   if (options.cam != defaults.cam) file.WriteInt("Cam", options.cam ? 1 : 0);
   if (options.camAngle != defaults.camAngle) file.WriteInt("CamAngle", options.camAngle);
   if (options.camWidth != defaults.camWidth) file.WriteInt("CamWidth", options.camWidth);
+  if (options.pattern != defaults.pattern) file.WriteString("Pattern", options.pattern);
 }
 
 }  // namespace vm
