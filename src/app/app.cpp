@@ -146,6 +146,7 @@ void App::DispatchNameDialog(const Event& event) {
   if (!toolkit_.IsWindowOpen(NameDialog)) return;
   if (event.kind == ControlEvent && event.control() == NameOkButton) {
     AcceptNameDialog(toolkit_, config_, nameOpening_);
+    if (pattern_) toolkit_.SetStatusText(NameField, pattern_->name, true);  // the wheel's name waits behind it
   } else if ((event.kind == ControlEvent && event.control() == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }

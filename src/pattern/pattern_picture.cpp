@@ -90,6 +90,10 @@ size_t FirstToothAfterGap(const PatternTrack& track, int32_t cycle) {
   return longest == shortest ? 0 : first;
 }
 
+int32_t PatternPictureX(int32_t cycle, int64_t angle) {
+  return Layout{cycle, kPictureWidth * kUnit - kLeft - kRight}.X(angle);
+}
+
 Picture DrawPattern(const Pattern& pattern) {
   Picture picture;
   const Layout layout{pattern.cycle, kPictureWidth * kUnit - kLeft - kRight};

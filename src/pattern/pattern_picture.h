@@ -19,6 +19,10 @@ inline constexpr int32_t kPictureWidth = 1200;  // pixels
 // The picture of one cycle of `pattern`.
 Picture DrawPattern(const Pattern& pattern);
 
+// Where `angle` (0 to cycle) lies across DrawPattern's picture, in its units: the place of a
+// position marker over the picture of a pattern with this cycle.
+int32_t PatternPictureX(int32_t cycle, int64_t angle);
+
 // The index in track.highs of the tooth numbered 1: the first after the longest low (the
 // gap); the first tooth of the cycle when every low is as long as the others.
 size_t FirstToothAfterGap(const PatternTrack& track, int32_t cycle);

@@ -96,6 +96,7 @@ class WheelPatternTest : public ProgramFixture {
   }
 
   std::unique_ptr<DiskDriver> disk_;
+  ScopedEnv userData_{"XDG_DATA_HOME", Path("data")};  // no pattern of the user's own joins the list
 };
 
 TEST_F(WheelPatternTest, APatternPlaysItsEdgesAtTheirAnglesAndTheWheelComesBackToTheBit) {
