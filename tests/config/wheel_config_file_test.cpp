@@ -173,6 +173,9 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
       {{true, true, 359, 6}, true,
        kDefaultFile + "\r\n[Signal]\r\nExactSpeed = 1\r\nCam = 1\r\nCamAngle = 359\r\nCamWidth = 6\r\n"},
       {{.exactSpeed = true}, false, kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
+      {{.pattern = "60-2-cam"}, true, kDefaultFile + "\r\n[Signal]\r\nPattern = 60-2-cam\r\n"},
+      {{.pattern = "/home/a b/my=wheel;1.pattern"}, true,
+       kDefaultFile + "\r\n[Signal]\r\nPattern = /home/a b/my=wheel;1.pattern\r\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
