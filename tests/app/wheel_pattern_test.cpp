@@ -133,6 +133,22 @@ TEST_F(WheelPatternTest, APatternPlaysItsEdgesAtTheirAnglesAndTheWheelComesBackT
   EXPECT_EQ(PlayedFromStart(9600), today);
 }
 
+// Edges 1° apart stay apart up to 7200 RPM on a 48000 Hz output (at most 0.45 × the output
+// rate in edges a second); beyond, the pattern turns at that speed, and the window says so.
+TEST_F(WheelPatternTest, APatternIsHeldToTheSpeedItsEdgesAllow) {
+  WriteFile(Path("patterns/narrow.pattern"), "name narrow\ndescription d\ncycle 360\ncrank high 0 to 1\n");
+  ChoosePattern("narrow", 1);
+  Click(StartStopButton);
+  EXPECT_EQ(toolkit.StatusText(NameField), "narrow (up to 7200 RPM)");
+  Type(RpmCombo, "15000");
+  Click(SetButton);
+  const size_t from = ReadFile(disk_->path()).size() / 4 + 8192;
+  ASSERT_TRUE(PumpUntil([&] { return ReadFile(disk_->path()).size() / 4 > from + 4000; }));
+  const std::vector<double> rises = RisingEdges(Channel(ReadFile(disk_->path()), 0), from);
+  ASSERT_GE(rises.size(), 5u);
+  EXPECT_NEAR((rises.back() - rises.front()) / double(rises.size() - 1), kDiskDeviceRate * 60 / 7200, 0.01);
+}
+
 TEST_F(WheelPatternTest, TheChoiceIsKeptOnlyWhileOnAndAMissingFileGivesWayToTheWheel) {
   Restart();
   const std::string off = Settings();
