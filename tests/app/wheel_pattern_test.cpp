@@ -149,6 +149,24 @@ TEST_F(WheelPatternTest, APatternIsHeldToTheSpeedItsEdgesAllow) {
   EXPECT_NEAR((rises.back() - rises.front()) / double(rises.size() - 1), kDiskDeviceRate * 60 / 7200, 0.01);
 }
 
+// "Open file..." takes any pattern file, which the settings then keep by its path; a file that
+// is no pattern is refused with the reader's reason.
+TEST_F(WheelPatternTest, OpenFileAddsAPatternFromAnywhereAndRefusesOneThatIsNone) {
+  std::filesystem::create_directories(Path("elsewhere"));
+  WriteFile(Path("elsewhere/mine.pattern"), "name mine\ndescription d\ncycle 360\ncrank high 10 to 20\n");
+  WriteFile(Path("elsewhere/broken.pattern"), "name broken\n");
+  requesters.openAnswers = {Path("elsewhere/broken.pattern"), Path("elsewhere/mine.pattern")};
+  Choose(WheelPatternItem);
+  Click(PatternOpenButton);
+  ASSERT_EQ(requesters.Count(ScriptedRequesters::Kind::MessageBox), 1);
+  EXPECT_NE(requesters.calls.back().text.find("broken.pattern: "), std::string::npos);
+  Click(PatternOpenButton);
+  EXPECT_EQ(toolkit.ItemText(PatternList, toolkit.State(PatternList), 0), "mine");  // added and selected
+  Click(PatternOkButton);
+  EXPECT_EQ(toolkit.StatusText(NameField), "mine");
+  EXPECT_EQ(app->config().Signal.pattern, Path("elsewhere/mine.pattern"));
+}
+
 TEST_F(WheelPatternTest, TheChoiceIsKeptOnlyWhileOnAndAMissingFileGivesWayToTheWheel) {
   Restart();
   const std::string off = Settings();
