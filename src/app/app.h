@@ -69,6 +69,8 @@ class App {
 
 // The whole run: opens the sound (or shows the "Error" box and returns at once, touching no
 // settings file), starts, runs the loop, ends, closes the sound. Always returns 0.
-int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, const std::string& exePath);
+// A quit signal written to `quitDescriptor` (-1: none) gives up the output's open.
+int RunProgram(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, const std::string& exePath,
+               int quitDescriptor = -1);
 
 }  // namespace vm

@@ -24,5 +24,5 @@ int main(int, char** argv) {
   if (quitSignals >= 0) toolkit.PostWhenReadable(quitSignals, vm::MakeEvent(vm::CloseEvent, vm::MainWindow));
   vm::QtRequesters requesters(toolkit);
   vm::SoundOutput sound;
-  return vm::RunProgram(toolkit, sound, requesters, vm::ExecutablePath());
+  return vm::RunProgram(toolkit, sound, requesters, vm::ExecutablePath(), quitSignals);
 }

@@ -186,7 +186,8 @@ class Toolkit {
   bool PollEvent(Event& event);  // processes pending toolkit work, never blocks
   void PostEvent(const Event& event);
   // Each time `fd` becomes readable, reads all that waits there and posts `event`: a signal
-  // handler writes to a pipe, and the main loop sees an ordinary event.
+  // handler writes to a pipe, and the main loop sees an ordinary event. A modal requester on
+  // screen then ends as its Cancel would, so that the event is not held behind it.
   void PostWhenReadable(int fd, const Event& event);
 
  private:

@@ -2,7 +2,9 @@
 // from the program and from other threads travel through Qt's posted-event queue first, so
 // that they keep their order with one another.
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QSocketNotifier>
 
@@ -114,6 +116,9 @@ void State::PostWhenReadable(int fd, const Event& event) {
     // Closed at the other end: nothing more can come, and it must not wake the loop forever.
     if (n == 0) notifier->setEnabled(false);
     PostEvent(event);
+    // A modal requester would hold the event until the user answers it: it goes as its
+    // Cancel would, so that a quit signal ends a program that waits for the user.
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
   });
   fdWatchers_.emplace_back(notifier);
 }

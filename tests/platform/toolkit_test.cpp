@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <thread>
 #include <vector>
 
@@ -246,6 +249,21 @@ TEST_F(ToolkitTest, WaitEventBlocksUntilAnotherThreadPosts) {
   poster.join();
   EXPECT_EQ(event.kind, kProgramEvent);
   EXPECT_EQ(event.generation, 7u);
+}
+
+// A quit signal (a byte in a pipe) while the program waits in a modal box: the box goes as its
+// Cancel would, and the event is the next one the program sees.
+TEST_F(ToolkitTest, ReadableDescriptorEndsAModalRequester) {
+  Drain();
+  int quit[2];
+  ASSERT_EQ(::pipe2(quit, O_NONBLOCK), 0);  // as the quit signals' pipe
+  tk.PostWhenReadable(quit[0], MakeEvent(CloseEvent, 0_w));
+  ASSERT_EQ(::write(quit[1], "q", 1), 1);
+  QtRequesters requesters(tk);
+  requesters.MessageBox("Error", "Was not able to initialize the sound system!", true, 0_w);  // returns
+  const Event event = tk.WaitEvent();
+  EXPECT_EQ(event.kind, CloseEvent);
+  ::close(quit[1]);
 }
 
 TEST_F(ToolkitTest, StatusBarFieldsAndClosingWindows) {

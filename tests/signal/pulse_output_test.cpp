@@ -35,6 +35,17 @@ constexpr int kMissing = 2;
 // rate mistaken for another is off by per cents.
 constexpr double kRateTolerance = 1e-4;
 
+bool ServerIsPipeWire() {
+  std::string info;
+  return RunCommand("pactl info", &info) && info.find("PipeWire") != std::string::npos;
+}
+
+// Frames of a recording allowed out of antiphase. pipewire-pulse now and then delivers a
+// server cycle or two to the monitor with its channels apart, its own client's perfectly
+// antiphase tone as well (230 and 468 frames a minute, seen); two of our streams mixed, or a
+// channel out of step, spoil far more, and the count of streams is checked on its own.
+size_t AllowedOutOfAntiphase() { return ServerIsPipeWire() ? 1024 : 0; }
+
 struct Sink {
   const char* name;
   int32_t rate;
@@ -90,7 +101,7 @@ TEST_P(PulseSinkTest, PlaysTheWheelExactlyAtTheSinksRate) {
   EXPECT_NE(streams.find("application.name = \"Velomira\""), std::string::npos) << streams;
   EXPECT_NE(streams.find("media.name = \"Velomira\""), std::string::npos) << streams;
   EXPECT_EQ(heard.overLimit, 0u);
-  EXPECT_EQ(heard.notAntiphase, 0u);
+  EXPECT_LE(heard.notAntiphase, AllowedOutOfAntiphase());
   const double revolution = Revolution(6000, sink.rate);
   EXPECT_GT(static_cast<double>(heard.revolutions), 0.5 * sink.rate / revolution);  // half a second's
   EXPECT_NEAR(heard.revolution / revolution - 1, 0, kRateTolerance);
@@ -200,7 +211,7 @@ TEST_P(PulseLossTest, ToneGoesOnAtItsRpm) {
                                samples.size() - std::min<size_t>(samples.size(), 2 * loss.after.rate));
   const WheelSignal heard = ReadWheel({samples.data() + from, samples.size() - from}, kTeeth, kMissing);
   EXPECT_EQ(heard.overLimit, 0u);
-  EXPECT_EQ(heard.notAntiphase, 0u);
+  EXPECT_LE(heard.notAntiphase, AllowedOutOfAntiphase());
   EXPECT_GT(heard.revolutions, 0u);
   EXPECT_NEAR(heard.revolution / Revolution(3000, loss.after.rate) - 1, 0, kRateTolerance);
   std::string streams;
@@ -217,20 +228,17 @@ INSTANTIATE_TEST_SUITE_P(
         Loss{"AllSinksGoAndComeBack", {"out48", 48000}, {"out48", 48000}, 1.0, Nothing, AllSinksGoAndComeBack}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// velomira-play on the server as it is, without a window, for a second; `then` runs in the
-// shell meanwhile, with the player's process id in $player. Gives the exit code, then what
-// the player wrote to its standard error.
-std::string RunPlayer(const std::string& environment = "", const std::string& then = "") {
+// velomira-play on the server as it is, without a window, for a second, or the window itself
+// (at most 20 s); `then` runs in the shell meanwhile, with the program's process id in
+// $player. Gives what the program wrote to its standard error, then its exit code.
+std::string RunPlayer(const std::string& environment = "", const std::string& then = "", bool window = false) {
+  const std::string program = window ? std::string("QT_QPA_PLATFORM=offscreen timeout 20 ") + VELOMIRA_WINDOW
+                                     : std::string(VELOMIRA_PLAY) + " --rpm 1000 --seconds 1";
   std::string output;
-  RunCommand("exec 3>&1; env -u SDL_AUDIODRIVER " + environment + " " + VELOMIRA_PLAY +
-                 " --rpm 1000 --seconds 1 2>&3 >/dev/null & player=$!; " + then + " wait $player; echo \"exit $?\"",
+  RunCommand("exec 3>&1; env -u SDL_AUDIODRIVER " + environment + " " + program + " 2>&3 >/dev/null & player=$!; " +
+                 then + " wait $player; echo \"exit $?\"",
              &output);
   return output;
-}
-
-bool ServerIsPipeWire() {
-  std::string info;
-  return RunCommand("pactl info", &info) && info.find("PipeWire") != std::string::npos;
 }
 
 // A server with no sink at all: no output, said in one line, and the server is left alone.
@@ -239,13 +247,17 @@ TEST_F(PulseOutputTest, PlayerWithoutAnyOutputSaysSoAndFails) {
   if (std::getenv("VELOMIRA_PULSE_DIR") == nullptr) GTEST_SKIP() << "the server is not scripts/pulse.sh's";
   ASSERT_TRUE(RunCommand("pactl unload-module module-null-sink"));
   const std::string output = RunPlayer();
+  // The window shows its "Error" box and waits for the user; a quit signal still ends it.
+  const std::string window = RunPlayer("", "sleep 3; kill -TERM $player;", true);
   const std::string script = VELOMIRA_PULSE_SCRIPT;
   ASSERT_TRUE(RunCommand(script + " stop") && RunCommand(script + " start"));  // the sinks back
   EXPECT_EQ(output, "velomira-play: cannot open the sound device\nexit 1\n");
+  EXPECT_TRUE(window.ends_with("exit 0\n")) << window;  // the offscreen platform may say things first
 }
 
 // A server that takes the connection and never answers: the open would give up after
-// seconds, with 1; a signal ends the program there as anywhere else, with 0.
+// seconds, with 1 (the window with its "Error" box); a signal ends either program there as
+// anywhere else, with 0.
 TEST(PulseOpen, SignalEndsThePlayerWhileTheOutputOpens) {
   ScratchDir dir;
   const std::string path = dir.path() + "/native";
@@ -256,9 +268,11 @@ TEST(PulseOpen, SignalEndsThePlayerWhileTheOutputOpens) {
   path.copy(address.sun_path, path.size());
   ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(listener, 4), 0);
-  const std::string output = RunPlayer("PULSE_SERVER=unix:" + path, "sleep 0.3; kill -TERM $player;");
+  for (const bool window : {false, true}) {
+    const std::string output = RunPlayer("PULSE_SERVER=unix:" + path, "sleep 0.3; kill -TERM $player;", window);
+    EXPECT_TRUE(window ? output.ends_with("exit 0\n") : output == "exit 0\n") << output;
+  }
   close(listener);
-  EXPECT_EQ(output, "exit 0\n");
 }
 
 }  // namespace

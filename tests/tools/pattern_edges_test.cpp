@@ -222,5 +222,60 @@ TEST(PatternEdges, CamPhaseMovesEveryCamEdgeOfAPatternAndNoCrankSample) {
   }
 }
 
+// A cam phase ramped while a crank-and-cam pattern plays, against a model: the crank channel
+// is the unmoved one to the sample, and the cam crossings are, one for one and in order,
+// the passes of the read position (crank angle less the ramp's phase of that moment) over
+// the track's edges, each within one output frame.
+TEST(PatternEdges, CamPhaseRampKeepsEveryCamEdgeOfAPatternOnceAtItsPhase) {
+  constexpr int64_t kRpm = 3000;
+  constexpr double kLead = 0.25, kRampSeconds = 2, kTail = 0.25;
+  const Pattern pattern = LoadPatternFile(std::string(VELOMIRA_PATTERN_LIBRARY) + "/60-2-quick-start.pattern").pattern;
+  const auto sound = BuildToolPatternSound(pattern, kRate, kRpm);
+  ASSERT_TRUE(sound);
+  const RateFraction rate = PatternPlaybackRate(*sound, kRpm);
+  const auto segment = [&](int32_t tenths, uint32_t ms, double seconds) {
+    RateSegment s{static_cast<int32_t>(rate.numerator), static_cast<uint64_t>(std::llround(seconds * kRate)),
+                  static_cast<int32_t>(rate.denominator)};
+    s.camPhase = CamPhaseUnitsOf(tenths, sound->revolutions * 360);
+    s.camRampMs = ms;
+    return s;
+  };
+  const auto render = [&](std::vector<RateSegment> segments) {
+    std::vector<int16_t> out;
+    EXPECT_TRUE(RenderSchedule(sound->image, kRate, segments, [&](std::span<const int16_t> samples) {
+      out.insert(out.end(), samples.begin(), samples.end());
+      return true;
+    }));
+    return out;
+  };
+  const auto moved = render({segment(-400, 0, kLead), segment(400, 2000, kRampSeconds + kTail)});
+  EXPECT_EQ(test::Channel(moved, 0), test::Channel(render({segment(0, 0, kLead + kRampSeconds + kTail)}), 0));
+
+  const double cycle = pattern.cycle / 100.0;
+  const double frameDegrees = kRpm * 6.0 / kRate;
+  const auto read = [&](double t) {  // degrees of the cycle the cam channel reads at output time t
+    const double share = std::clamp((t - kLead * kRate) / (kRampSeconds * kRate), 0.0, 1.0);
+    return t * frameDegrees - (-40 + 80 * share);
+  };
+  const std::vector<test::Crossing> crossings = test::ZeroCrossings(test::Channel(moved, 1));
+  ASSERT_GT(crossings.size(), 2u);
+  // The passes the model makes between the first crossing and the last, in order.
+  std::vector<std::pair<double, bool>> passes;
+  const double from = read(crossings.front().at) - 0.5, to = read(crossings.back().at) + 0.5;
+  for (double base = std::floor(from / cycle) * cycle; base < to; base += cycle)
+    for (const PatternEdge& edge : TrackEdges(pattern.cam, pattern.cycle))
+      if (const double at = base + edge.angle / 100.0; at >= from && at <= to) passes.push_back({at, edge.rising});
+  std::sort(passes.begin(), passes.end());
+  ASSERT_EQ(crossings.size(), passes.size());
+  double worst = 0;
+  for (size_t i = 0; i < crossings.size(); ++i) {
+    EXPECT_EQ(crossings[i].rising, passes[i].second) << "crossing " << i;
+    EXPECT_NEAR(read(crossings[i].at), passes[i].first, frameDegrees) << "crossing " << i;
+    worst = std::max(worst, std::abs(read(crossings[i].at) - passes[i].first) / frameDegrees);
+  }
+  std::printf("cam phase ramp on 60-2-quick-start: %zu cam edges, each once, worst %.3f output frames\n",
+              crossings.size(), worst);
+}
+
 }  // namespace
 }  // namespace vm::render
