@@ -38,17 +38,13 @@ bool ReadPatternArgument(const std::string& text, Pattern& pattern, std::string&
     error = "expected a pattern name or file";
     return false;
   }
-  const bool file = text.find('/') != std::string::npos || text.ends_with(kPatternFileExtension);
-  std::string path = text;
-  if (!file) {
-    const std::vector<std::string> folders = ToolPatternFolders();
-    path = FindPatternFile(text, folders);
-    if (path.empty()) {
-      error = "no pattern named " + Quoted(text) + " in";
-      for (const std::string& folder : folders) error += " " + folder;
-      error += " (--list-patterns lists them)";
-      return false;
-    }
+  const std::vector<std::string> folders = ToolPatternFolders();
+  const std::string path = PatternPathOf(text, folders);
+  if (path.empty()) {
+    error = "no pattern named " + Quoted(text) + " in";
+    for (const std::string& folder : folders) error += " " + folder;
+    error += " (--list-patterns lists them)";
+    return false;
   }
   const PatternReading reading = LoadPatternFile(path);
   if (!reading.ok) {
@@ -69,7 +65,7 @@ std::optional<std::string> WheelOptionBesidePattern(const Options& options) {
 }
 
 std::optional<PatternSound> BuildToolPatternSound(const Pattern& pattern, int32_t deviceRate, int64_t topRpm) {
-  return BuildPatternSound(pattern, std::max<int64_t>(1, HighestEdgeRpm(ShortestEdgeGap(pattern), deviceRate, topRpm)));
+  return BuildPlayablePatternSound(pattern, deviceRate, topRpm);
 }
 
 }  // namespace vm::render

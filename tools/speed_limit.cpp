@@ -10,17 +10,9 @@
 namespace vm::render {
 namespace {
 
-// The RPMs that play are 1 up to some highest one: the rate grows with the RPM.
 template <class Signal>
 int64_t HighestRpm(const Signal& signal, int32_t deviceRate, int64_t ceiling) {
-  int64_t low = 0;
-  int64_t high = ceiling;
-  while (low < high) {
-    const int64_t middle = low + (high - low + 1) / 2;
-    if (PlaysAtRate(signal, middle, deviceRate)) low = middle;
-    else high = middle - 1;
-  }
-  return low;
+  return HighestRpmThatPlays(ceiling, [&](int64_t rpm) { return PlaysAtRate(signal, rpm, deviceRate); });
 }
 
 template <class Signal>
@@ -70,18 +62,12 @@ std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const 
   return BatchLimitError(wheel, rows, deviceRate);
 }
 
-int64_t HighestEdgeRpm(int32_t gap, int32_t deviceRate, int64_t ceiling) {
-  // gap / (600 × rpm) seconds >= 1 / (0.9 × deviceRate): rpm <= 9 × deviceRate × gap / 6000.
-  return std::clamp<int64_t>(9 * int64_t{deviceRate} * gap / 6000, 0, ceiling);
-}
-
 bool PlaysAtRate(const PatternSound& pattern, int64_t rpm, int32_t deviceRate) {
-  if (rpm < 1 || deviceRate < 1 || 6000 * rpm > 9 * int64_t{deviceRate} * pattern.shortestGap) return false;
-  return PlayableRate(PatternPlaybackRate(pattern, rpm));
+  return PatternPlaysAtRate(pattern, rpm, deviceRate);
 }
 
 int64_t HighestPlayableRpm(const PatternSound& pattern, int32_t deviceRate, int64_t ceiling) {
-  return HighestRpm(pattern, deviceRate, ceiling);
+  return HighestPatternRpm(pattern, deviceRate, ceiling);
 }
 
 std::optional<std::string> SpeedLimitError(const PatternSound& pattern, int64_t rpm, int32_t deviceRate,

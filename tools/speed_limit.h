@@ -10,6 +10,7 @@
 
 #include "batch/batch_file.h"
 #include "pattern/pattern_sound.h"
+#include "pattern/pattern_speed.h"
 #include "signal/wheel_signal.h"
 
 namespace vm::render {
@@ -29,12 +30,7 @@ std::optional<std::string> SpeedLimitError(const WheelSignal& wheel, int64_t rpm
 std::optional<std::string> BatchSpeedLimitError(const WheelSignal& wheel, const std::vector<BatchRow>& rows,
                                                 int32_t deviceRate);
 
-// A pattern by the same rule: neighbouring edges of a track at least 1 / (0.9 × deviceRate)
-// apart, as a wheel's half teeth are at 45 % of the output rate. `gap` is the least angle
-// between them (hundredths of a degree); the highest such RPM, held to `ceiling`.
-int64_t HighestEdgeRpm(int32_t gap, int32_t deviceRate, int64_t ceiling);
-
-// Whether the pattern's edges stay apart at `rpm` and its rate is one the conversion follows.
+// A pattern by the same rule (pattern/pattern_speed.h).
 bool PlaysAtRate(const PatternSound& pattern, int64_t rpm, int32_t deviceRate);
 int64_t HighestPlayableRpm(const PatternSound& pattern, int32_t deviceRate, int64_t ceiling);
 // "... this pattern plays up to 40464 RPM".

@@ -3,10 +3,12 @@
 #include "app/dialogs.h"
 #include "app/ids.h"
 #include "app/main_window.h"
+#include "app/pattern_choice.h"
 #include "app/settings_path.h"
 #include "app/signal_dialog.h"
 #include "config/config_commands.h"
 #include "config/wheel_config_file.h"
+#include "pattern/pattern_library.h"
 #include "platform/requesters.h"
 
 namespace vm {
@@ -17,8 +19,8 @@ App::App(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::stri
       requesters_(requesters),
       exePath_(std::move(exePath)),
       exeDir_(ExecutableFolder(exePath_)),
-      batch_(toolkit, sound, requesters, exeDir_),
-      tone_(toolkit, sound, config_),
+      batch_(toolkit, sound, requesters, exeDir_, config_),
+      tone_(toolkit, sound, config_, pattern_),
       live_(toolkit, sound, config_, tone_) {}
 
 void App::Start() {
@@ -26,6 +28,7 @@ void App::Start() {
   LoadWheelConfig(settingsPath_, config_);
   BuildMainWindow(toolkit_);
   ApplyWheelConfig(toolkit_, config_);
+  TakeChosenPattern();
 }
 
 void App::RunMainLoop() {
@@ -38,6 +41,7 @@ void App::End() {
   PrepareSettingsFolder(exePath_, settingsPath_);
   // A failed save is silent; the old file stays.
   static_cast<void>(SaveWheelConfig(settingsPath_, config_, PresetItems()));
+  toolkit_.CloseWindow(PatternDialog);
   live_.Close();
   toolkit_.CloseWindow(CamDialog);
   toolkit_.CloseWindow(StepDialog);
@@ -69,6 +73,7 @@ void App::Dispatch(const Event& event) {
     case NameDialog: DispatchNameDialog(event); break;
     case StepDialog: batch_.OnStepDialogEvent(event); break;
     case CamDialog: OnCamDialogEvent(toolkit_, event, config_.Signal); break;
+    case PatternDialog: OnPatternDialogEvent(event); break;
     case LiveViewWindow: live_.OnEvent(event); break;
     default: break;
   }
@@ -90,6 +95,7 @@ void App::DispatchMenu(ItemId item) {
     case ConfigLoadItem:
       if (ChooseAndLoadConfig(requesters_, exeDir_, config_)) {
         ApplyWheelConfig(toolkit_, config_);
+        TakeChosenPattern();
         live_.Update();
       }
       break;
@@ -109,6 +115,9 @@ void App::DispatchMenu(ItemId item) {
     case AboutItem: ShowAbout(requesters_); break;
     case ExactSpeedItem: ToggleExactSpeed(); break;
     case CamSignalItem: OpenCamDialog(toolkit_, config_.Signal); break;
+    case WheelPatternItem:
+      OpenPatternDialog(toolkit_, patternDialog_, config_, config_.Signal.pattern, PatternFolders(exePath_));
+      break;
     case ShowSignalItem: live_.Open(); break;
     default: break;
   }
@@ -142,6 +151,7 @@ void App::DispatchNameDialog(const Event& event) {
   if (!toolkit_.IsWindowOpen(NameDialog)) return;
   if (event.kind == ControlEvent && event.control() == NameOkButton) {
     AcceptNameDialog(toolkit_, config_, nameOpening_);
+    if (pattern_) toolkit_.SetStatusText(NameField, pattern_->name, true);  // the wheel's name waits behind it
   } else if ((event.kind == ControlEvent && event.control() == NameCancelButton) || event.kind == CloseEvent) {
     toolkit_.CloseWindow(NameDialog);
   }
@@ -153,6 +163,30 @@ void App::ToggleExactSpeed() {
   config_.Signal.exactSpeed = !config_.Signal.exactSpeed;
   toolkit_.SetMenuItemChecked(MainMenu, ExactSpeedItem, config_.Signal.exactSpeed);
   tone_.OnExactSpeedChanged();
+}
+
+// The pattern the record names, read now for the next Start. One that cannot be read (a file
+// gone since the settings were written) gives way to the window's wheel, and the user is told.
+void App::TakeChosenPattern() {
+  ChosenPattern chosen = ReadChosenPattern(config_.Signal.pattern, PatternFolders(exePath_));
+  if (!chosen.pattern && PatternChosen(config_)) {
+    requesters_.MessageBox("Wheel pattern",
+                           "The pattern \"" + config_.Signal.pattern + "\" cannot be read (" + chosen.error +
+                               "): the window's wheel plays instead.",
+                           true, MainWindow);
+    config_.Signal.pattern.clear();
+  }
+  pattern_ = std::move(chosen.pattern);
+  // The wheel's controls are free unless the tone or a batch run holds them.
+  const bool idle = toolkit_.IsEnabled(StartStopButton) && toolkit_.Text(StartStopButton) == "Start";
+  ShowWhatPlays(toolkit_, config_, pattern_, idle);
+}
+
+void App::OnPatternDialogEvent(const Event& event) {
+  std::string choice;
+  if (!vm::OnPatternDialogEvent(toolkit_, requesters_, event, patternDialog_, choice)) return;
+  config_.Signal.pattern = choice;
+  TakeChosenPattern();
 }
 
 // Once a batch file with steps has been loaded, the list and its buttons follow the

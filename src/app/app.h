@@ -7,6 +7,7 @@
 #include "app/batch/batch_controller.h"
 #include "app/dialogs.h"
 #include "app/live_view.h"
+#include "app/pattern_dialog.h"
 #include "app/tone_control.h"
 #include "config/wheel_config.h"
 #include "platform/toolkit.h"
@@ -48,6 +49,8 @@ class App {
   void DispatchNameDialog(const Event& event);
   void LayOutBatchControls();
   void ToggleExactSpeed();
+  void TakeChosenPattern();
+  void OnPatternDialogEvent(const Event& event);
   std::vector<std::string> PresetItems() const;
 
   Toolkit& toolkit_;
@@ -56,7 +59,9 @@ class App {
   const std::string exePath_;
   const std::string exeDir_;
   std::string settingsPath_;
-  WheelConfig config_;  // created empty; the settings file fills it at Start
+  WheelConfig config_;              // created empty; the settings file fills it at Start
+  std::optional<Pattern> pattern_;  // config_.Signal.pattern as read: what the next Start plays
+  PatternDialogState patternDialog_;
   bool quitRequested_ = false;
   NameDialogOpening nameOpening_;  // what the name dialog opened with
   BatchController batch_;

@@ -15,6 +15,7 @@ inline constexpr WindowId MainWindow{0};
 inline constexpr WindowId NameDialog{1};
 inline constexpr WindowId StepDialog{2};
 inline constexpr WindowId CamDialog{3};
+inline constexpr WindowId PatternDialog{6};
 inline constexpr WindowId LiveViewWindow{8};
 
 // Menus (the menu bar is the toolkit's MainMenu)
@@ -34,6 +35,7 @@ inline constexpr ItemId StepAddItem{9};
 inline constexpr ItemId AboutItem{10};
 inline constexpr ItemId ExactSpeedItem{11};
 inline constexpr ItemId CamSignalItem{12};
+inline constexpr ItemId WheelPatternItem{16};
 inline constexpr ItemId ShowSignalItem{20};
 
 // Menu item of the step dialog's Return shortcut (in StepDialog)
@@ -84,6 +86,16 @@ inline constexpr ControlId CamWidthLabel{31};
 inline constexpr ControlId CamWidthEdit{32};
 inline constexpr ControlId CamOkButton{33};
 inline constexpr ControlId CamCancelButton{34};
+
+// Controls of PatternDialog
+inline constexpr ControlId PatternFindLabel{50};
+inline constexpr ControlId PatternFindEdit{51};
+inline constexpr ControlId PatternList{52};
+inline constexpr ControlId PatternFolderLabel{53};
+inline constexpr ControlId PatternPicture{54};
+inline constexpr ControlId PatternOpenButton{55};
+inline constexpr ControlId PatternOkButton{56};
+inline constexpr ControlId PatternCancelButton{57};
 
 // Controls of LiveViewWindow
 inline constexpr ControlId LivePicture{60};

@@ -31,6 +31,10 @@ bool SameDrawing(const WheelConfig& a, const WheelConfig& b) {
          a.Signal.camWidth == b.Signal.camWidth && a.Signal.camPhase == b.Signal.camPhase;
 }
 
+bool SamePattern(const Pattern& a, const Pattern& b) {
+  return a.name == b.name && a.cycle == b.cycle && a.crank == b.crank && a.hasCam == b.hasCam && a.cam == b.cam;
+}
+
 // The cam track where the phase puts it: every edge `phase` hundredths of a degree later.
 void MoveCam(Pattern& pattern, int32_t phase) {
   for (HighStretch& high : pattern.cam.highs) {
@@ -104,19 +108,35 @@ WheelConfig LiveView::ShownWheel() const {
 }
 
 // A new picture only when what it shows has changed: painting one costs far more than a
-// frame. A pattern chosen in the window will take the wheel's place here.
+// frame. A pattern chosen in the window takes the wheel's place.
 void LiveView::Redraw() {
   const WheelConfig wheel = ShownWheel();
-  if (cycle_ != 0 && SameDrawing(wheel, drawn_)) return;
+  if (const Pattern* chosen = tone_.ShownPattern()) {
+    if (cycle_ != 0 && drawnPattern_ && SamePattern(*chosen, *drawnPattern_) &&
+        drawn_.Signal.camPhase == wheel.Signal.camPhase)
+      return;
+    drawnPattern_ = *chosen;
+    drawn_ = wheel;
+    Draw(*chosen, wheel.Signal.camPhase);
+    return;
+  }
+  if (cycle_ != 0 && !drawnPattern_ && SameDrawing(wheel, drawn_)) return;
+  drawnPattern_.reset();
   drawn_ = wheel;
-  std::optional<Pattern> pattern = WheelPattern(wheel);
-  cycle_ = pattern ? pattern->cycle : 0;
+  const std::optional<Pattern> pattern = WheelPattern(wheel);
   if (!pattern) {
+    cycle_ = 0;
     toolkit_.SetPicture(LivePicture, Picture{});
     return;
   }
-  if (pattern->hasCam) MoveCam(*pattern, wheel.Signal.camPhase * kCentidegreesPerDegree / 10);
-  toolkit_.SetPicture(LivePicture, DrawPattern(*pattern));
+  Draw(*pattern, wheel.Signal.camPhase);
+}
+
+// The cycle's picture with the cam where the phase (tenths of a degree) moves it.
+void LiveView::Draw(Pattern pattern, int32_t camPhase) {
+  cycle_ = pattern.cycle;
+  if (pattern.hasCam) MoveCam(pattern, camPhase * kCentidegreesPerDegree / 10);
+  toolkit_.SetPicture(LivePicture, DrawPattern(pattern));
 }
 
 // Every frame: the marker at the frame being heard (the first frame while stopped), the
@@ -125,7 +145,7 @@ void LiveView::Refresh() {
   const bool playing = sound_.IsPlaying();
   Redraw();
   const int64_t angle = int64_t{sound_.HeardLoopPart()} * cycle_ >> 32;
-  toolkit_.SetPictureMarker(LivePicture, cycle_ != 0 ? PictureX(cycle_, angle) : -1);
+  toolkit_.SetPictureMarker(LivePicture, cycle_ != 0 ? PatternPictureX(cycle_, angle) : -1);
   toolkit_.SetText(LiveRpmLabel, RpmText(playing, RpmOfSliderPosition(toolkit_.State(RpmSlider))));
   const bool cam = tone_.HasCam();
   for (ControlId id : {LiveCamLabel, LiveCamSlider, LiveCamEdit}) toolkit_.SetEnabled(id, cam);

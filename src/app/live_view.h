@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include <optional>
+
 #include "config/wheel_config.h"
+#include "pattern/pattern.h"
 
 namespace vm {
 
@@ -40,6 +43,7 @@ class LiveView {
   WheelConfig ShownWheel() const;
   void Refresh();
   void Redraw();
+  void Draw(Pattern pattern, int32_t camPhase);
   void LayOut();
   void OnSlider();
   void OnField();
@@ -50,8 +54,9 @@ class LiveView {
   SoundOutput& sound_;
   WheelConfig& config_;
   ToneControl& tone_;
-  WheelConfig drawn_;  // the wheel and cam phase of the picture shown
-  int32_t cycle_ = 0;  // its cycle; 0 while there is no picture
+  WheelConfig drawn_;                    // the wheel and cam phase of the picture shown
+  std::optional<Pattern> drawnPattern_;  // or the pattern, when one is chosen
+  int32_t cycle_ = 0;                    // its cycle; 0 while there is no picture
 };
 
 }  // namespace vm

@@ -35,6 +35,7 @@ void BuildMenuBar(Toolkit& tk) {
   tk.MenuTitle("Signal");
   tk.MenuItem(ExactSpeedItem, "Exact wheel speed");
   tk.MenuItem(CamSignalItem, "Cam signal...");
+  tk.MenuItem(WheelPatternItem, "Wheel pattern...");
   tk.MenuItem(ShowSignalItem, "Show signal");
   tk.MenuTitle("Help");
   tk.MenuItem(AboutItem, "About");

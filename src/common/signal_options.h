@@ -4,6 +4,7 @@
 // alone, turned at the rate PlaybackRate gives, with right = -left.
 
 #include <cstdint>
+#include <string>
 
 namespace vm {
 
@@ -18,6 +19,9 @@ struct SignalOptions {
   // Tenths of a crankshaft degree the cam is moved against the crank while it plays
   // (±kMaxCamPhaseTenths); 0 is the cam as built.
   int32_t camPhase = 0;
+  // A trigger pattern played in place of the wheel and its cam: a library name or a pattern
+  // file's path; empty for the wheel.
+  std::string pattern{};
   bool operator==(const SignalOptions&) const = default;
 };
 

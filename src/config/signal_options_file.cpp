@@ -16,6 +16,7 @@ void ReadSignalOptions(PreferenceFile& file, SignalOptions& options) {
   options.camWidth = std::clamp(file.ReadInt("CamWidth", 0), 0, kCamWidthMax);
   // Degrees as the user reads them; a value that is not one is the cam as built.
   if (!ParseCamPhase(file.ReadString("CamPhase", "0"), options.camPhase)) options.camPhase = 0;
+  options.pattern = file.ReadString("Pattern", "");
 }
 
 void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
@@ -27,6 +28,7 @@ void WriteSignalOptions(PreferenceFile& file, const SignalOptions& options) {
   if (options.camAngle != defaults.camAngle) file.WriteInt("CamAngle", options.camAngle);
   if (options.camWidth != defaults.camWidth) file.WriteInt("CamWidth", options.camWidth);
   if (options.camPhase != defaults.camPhase) file.WriteString("CamPhase", FormatCamPhase(options.camPhase));
+  if (options.pattern != defaults.pattern) file.WriteString("Pattern", options.pattern);
 }
 
 }  // namespace vm

@@ -99,4 +99,12 @@ std::string PatternListText(const std::vector<PatternListEntry>& entries) {
   return text;
 }
 
+bool NamesPatternFile(std::string_view text) {
+  return text.find('/') != std::string_view::npos || text.ends_with(kPatternFileExtension);
+}
+
+std::string PatternPathOf(const std::string& text, const std::vector<std::string>& folders) {
+  return NamesPatternFile(text) ? text : FindPatternFile(text, folders);
+}
+
 }  // namespace vm

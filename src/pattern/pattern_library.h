@@ -24,6 +24,12 @@ std::vector<std::string> PatternFolders(const std::string& exePath);
 // the name is not a pattern name.
 std::string FindPatternFile(std::string_view name, const std::vector<std::string>& folders);
 
+// Whether `text` names a file rather than a pattern of the library: it holds a "/" or ends
+// in ".pattern".
+bool NamesPatternFile(std::string_view text);
+// The file `text` names: itself for a file, else FindPatternFile's.
+std::string PatternPathOf(const std::string& text, const std::vector<std::string>& folders);
+
 struct PatternListEntry {
   std::string name;
   std::string description;  // or why the file cannot be read

@@ -90,7 +90,7 @@ size_t FirstToothAfterGap(const PatternTrack& track, int32_t cycle) {
   return longest == shortest ? 0 : first;
 }
 
-int32_t PictureX(int32_t cycle, int64_t angle) {
+int32_t PatternPictureX(int32_t cycle, int64_t angle) {
   return Layout{std::max(cycle, 1), kPictureWidth * kUnit - kLeft - kRight}.X(angle);
 }
 

@@ -19,9 +19,9 @@ inline constexpr int32_t kPictureWidth = 1200;  // pixels
 // The picture of one cycle of `pattern`.
 Picture DrawPattern(const Pattern& pattern);
 
-// The x, in picture units, of `angle` (0..cycle, hundredths of a degree) in DrawPattern's
-// picture of a cycle of `cycle`: where a marker of the play position goes.
-int32_t PictureX(int32_t cycle, int64_t angle);
+// Where `angle` (0 to cycle) lies across DrawPattern's picture, in its units: the place of a
+// position marker over the picture of a pattern with this cycle.
+int32_t PatternPictureX(int32_t cycle, int64_t angle);
 
 // The index in track.highs of the tooth numbered 1: the first after the longest low (the
 // gap); the first tooth of the cycle when every low is as long as the others.

@@ -8,26 +8,14 @@
 #include <limits>
 #include <thread>
 
+#include "support/disk_driver.h"
 #include "support/program_fixture.h"
 #include "support/samples.h"
-#include "support/scoped_env.h"
 
 namespace vm::test {
 namespace {
 
-constexpr double kDeviceRate = 48000;  // what the output asks for; the disk driver grants it
-
-// Points the audio output at a file for the life of this object.
-class DiskDriver {
- public:
-  explicit DiskDriver(std::string path) : path_(std::move(path)) {}
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  ScopedEnv driver_{"SDL_AUDIODRIVER", "disk"};
-  ScopedEnv file_{"SDL_DISKAUDIOFILE", path_};
-};
+constexpr double kDeviceRate = kDiskDeviceRate;
 
 struct Wheel {
   int teeth = 0;        // pulses between two gaps

@@ -148,7 +148,7 @@ TEST_F(SignalMenuTest, CamPhaseControlsNeedACamAndAReadablePhase) {
 TEST_F(SignalMenuTest, TheLiveViewsMarkerStandsAtTheFirstFrameWhileStopped) {
   Choose(ShowSignalItem);
   ASSERT_TRUE(PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2));
-  const int32_t first = PictureX(72000, 0);  // the 46 + 2 camshaft wheel's 720 degrees
+  const int32_t first = PatternPictureX(72000, 0);  // the 46 + 2 camshaft wheel's 720 degrees
   EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
   Click(StartStopButton);
   std::vector<int32_t> seen;

@@ -175,6 +175,9 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
       {{.exactSpeed = true}, false, kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\n"},
       {{.cam = true, .camPhase = 200}, true, kDefaultFile + "\r\n[Signal]\r\nCam = 1\r\nCamPhase = +20.0\r\n"},
       {{.camPhase = -5}, true, kDefaultFile + "\r\n[Signal]\r\nCamPhase = -0.5\r\n"},
+      {{.pattern = "60-2-cam"}, true, kDefaultFile + "\r\n[Signal]\r\nPattern = 60-2-cam\r\n"},
+      {{.pattern = "/home/a b/my=wheel;1.pattern"}, true,
+       kDefaultFile + "\r\n[Signal]\r\nPattern = /home/a b/my=wheel;1.pattern\r\n"},
   };
   // clang-format on
   for (const auto& c : cases) {

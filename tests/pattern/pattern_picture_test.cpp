@@ -62,6 +62,10 @@ TEST(PatternPicture, DrawsBothTracksTheScaleAndTheToothNumbers) {
   // Tooth 1 is the first after the gap: the one rising at 200°, left of tooth 2 (at 290°).
   EXPECT_LT(picture.texts[1].x, picture.texts[2].x);
   EXPECT_GT(picture.texts[1].x, picture.texts[6].x);
+  // A marker lands on the tracks as drawn: at the cam's rise (710°) and the crank's scale ends.
+  EXPECT_EQ(PatternPictureX(pattern.cycle, 71000), picture.rects[6].x);
+  EXPECT_EQ(PatternPictureX(pattern.cycle, 0), picture.lines.front().x1);
+  EXPECT_EQ(PatternPictureX(pattern.cycle, pattern.cycle), picture.lines.front().x2);
   // Every primitive lies inside the picture.
   for (const PictureRect& r : picture.rects) {
     EXPECT_GE(r.x, 0);

@@ -5,11 +5,13 @@
 
 namespace vm {
 
-BatchController::Impl::Impl(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir)
-    : toolkit(toolkit), sound(sound), requesters(requesters), exeDir(std::move(exeDir)) {}
+BatchController::Impl::Impl(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir,
+                            const WheelConfig& wheel)
+    : toolkit(toolkit), sound(sound), requesters(requesters), exeDir(std::move(exeDir)), wheel(wheel) {}
 
-BatchController::BatchController(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir)
-    : impl_(std::make_unique<Impl>(toolkit, sound, requesters, std::move(exeDir))) {}
+BatchController::BatchController(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir,
+                                 const WheelConfig& wheel)
+    : impl_(std::make_unique<Impl>(toolkit, sound, requesters, std::move(exeDir), wheel)) {}
 
 BatchController::~BatchController() { Shutdown(); }
 

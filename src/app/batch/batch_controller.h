@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "config/wheel_config.h"
 #include "platform/toolkit.h"
 
 namespace vm {
@@ -16,8 +17,10 @@ class SoundOutput;
 
 class BatchController {
  public:
-  // `exeDir` is the executable's folder ending in its separator.
-  BatchController(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir);
+  // `exeDir` is the executable's folder ending in its separator; `wheel` is the App's record,
+  // read for whether the wheel's controls apply.
+  BatchController(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir,
+                  const WheelConfig& wheel);
   ~BatchController();  // stops a live runner (bounded) before anything else goes
 
   void ChooseAndLoadBatch();                   // MenuEvent 2

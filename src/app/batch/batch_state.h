@@ -16,12 +16,13 @@ namespace vm {
 enum class BatchRunState { Idle, RunningAll, Stepping, StepPaused };
 
 struct BatchController::Impl {
-  Impl(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir);
+  Impl(Toolkit& toolkit, SoundOutput& sound, Requesters& requesters, std::string exeDir, const WheelConfig& wheel);
 
   Toolkit& toolkit;
   SoundOutput& sound;
   Requesters& requesters;
   const std::string exeDir;
+  const WheelConfig& wheel;
 
   // The table lives in BatchList itself; these follow it.
   int32_t stepCount = 0;

@@ -2,13 +2,14 @@
 #include "app/batch/batch_state.h"
 #include "app/batch/runner_events.h"
 #include "app/ids.h"
+#include "app/pattern_choice.h"
 #include "common/parse_integer.h"
 #include "signal/sound_output.h"
 
 namespace vm {
 
 void BatchController::Impl::SetWheelAndLoadEnabled(bool enabled) {
-  for (ControlId id : kWheelControls) toolkit.SetEnabled(id, enabled);
+  SetWheelControlsEnabled(toolkit, wheel, enabled);
   toolkit.SetEnabled(StartStopButton, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, ConfigLoadItem, enabled);
   toolkit.SetMenuItemEnabled(MainMenu, BatchLoadItem, enabled);
