@@ -238,8 +238,9 @@ int Delay(const Setup& setup) {
     const size_t heard = FirstSound(samples, static_cast<size_t>(std::max(from, 0.0)));
     startMs.push_back(1000 * (static_cast<double>(heard) - from) / setup.rate);
   }
-  const size_t lastChange = static_cast<size_t>(std::max(recording.FrameAt(stopped), 0.0));
-  const std::vector<double> steady = test::RisingEdges({samples.data(), std::min(samples.size(), lastChange * 2)});
+  // The left channel's edges up to the last change: the starts after it break the tone on purpose.
+  const double lastChange = std::max(recording.FrameAt(stopped), 0.0);
+  const std::vector<double> steady(edges.begin(), std::lower_bound(edges.begin(), edges.end(), lastChange));
   std::printf(
       "frames=%d changes=%zu/%d change_median_ms=%.1f change_max_ms=%.1f start_median_ms=%.1f start_max_ms=%.1f "
       "odd_intervals=%zu\n",

@@ -22,8 +22,11 @@ constexpr size_t kFrameBytes = 4;  // 16-bit stereo
 // and a change costs no delay, since the part not yet played is rendered again.
 constexpr milliseconds kDepth{120};
 // How much the server takes at a time: with early requests it is also the sink's own
-// latency, so it bounds how late a change is heard.
-constexpr milliseconds kRequest{10};
+// latency, so it bounds how late a change is heard. pipewire-pulse sets its cycle from it:
+// at 10 ms (256 frames, 5.3 ms) an idle machine woke its thread too late for a cycle now and
+// then (12 and 20 silences in 3 min, idle and busy); at 21 ms none, and a change is still
+// heard within 14 ms (bench/pulse_gaps.sh).
+constexpr milliseconds kRequest{21};
 // A rewrite starts this far after the frame the server last took: far enough that the
 // server does not take the rewritten frames' place before they arrive (bench/pulse_gaps.sh
 // counts edges out of place), and what a change waits for at most beyond that.
