@@ -37,8 +37,7 @@ int WriteRendering(const Options& options, const Pattern& pattern) {
     return Fail(error);
   const auto sound = BuildToolPatternSound(pattern, deviceRate, rpm);  // only this RPM plays
   if (!sound) return Fail("--pattern: not enough memory for its sound", kFailed);
-  if (options.Has("--cam-phase") && !HasCamChannel(sound->image))
-    return Fail("--cam-phase: the pattern has no cam track to move");
+  if (options.Has("--cam-phase") && !pattern.hasCam) return Fail("--cam-phase: the pattern has no cam track to move");
   if (const auto tooFast = SpeedLimitError(*sound, rpm, deviceRate, kMaxRpm)) return Fail("--rpm: " + *tooFast);
   const RateFraction rate = PatternPlaybackRate(*sound, rpm);  // within kMaxPlaybackRate × 120: fits
   const auto frames = static_cast<uint64_t>(std::llround(seconds * deviceRate));
