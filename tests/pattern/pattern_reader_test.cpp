@@ -37,6 +37,14 @@ const Accepted kAccepted[] = {
   {720, "crank teeth 1\ncam teeth 4 missing 2-4",        "0-180 360-540", "0-90"},
   {720, "crank high 0 to 1\ncam high 719.99 to 720",     "0-1", "719.99-0"},
   {360, "crank\tteeth 1   # a comment, 1 to 2\n\n   # indented comment\n", "0-180", ""},
+  // Limits: the thinnest and widest duty, overlapping runs, the last offset of each turn.
+  {360, "crank teeth 1 duty 0.01",                       "0-0.04", ""},
+  {360, "crank teeth 1 duty 99.99",                      "0-359.96", ""},
+  {360, "crank teeth 6 missing 1-2, 2-3",                "180-210 240-270 300-330", ""},
+  {360, "crank teeth 4 missing 2,3",                     "0-45 270-315", ""},
+  {360, "crank high 10 to 20,30 to 40",                  "10-20 30-40", ""},
+  {720, "crank teeth 1 revolution 1 offset 359.99",      "359.99-539.99", ""},
+  {720, "crank teeth 1\ncam teeth 1 offset 719.99",      "0-180 360-540", "719.99-359.99"},
 };
 // clang-format on
 
@@ -119,6 +127,25 @@ const Refused kRefused[] = {
   {kHead + "crank teeth 4\ncrank high 95 to 100", 5, 12, "a low between the high 95 to 100 and the high 90 to 135 (line 4)"},
   {"description \xC2\xB0\x01",                 1, 14, "text without control characters"},
   {"name a\rdescription d",                    1, 7,  "text without control characters"},
+  {"source",                                   1, 7,  "a text after source"},
+  {"fits  \t",                                 1, 8,  "a text after fits"},
+  {"name " + std::string(65, 'a'),             1, 6,  "a name of 1 to 64 letters, digits and - _ . + (no blanks)"},
+  {"description " + std::string(301, 'd'),     1, 13, "a text of at most 300 bytes"},
+  {"\xEF\xBB\xBFname a b",                      1, 6,  "a name of 1 to 64 letters, digits and - _ . + (no blanks)"},
+  {"name a\r\ncycle 36\r\n",                    2, 7,  "360 or 720"},
+  {kHead + "crank teeth # 4",                  4, 12, "a number of tooth positions from 1 to 3600"},
+  {kHead + "crank teeth 4 missing",            4, 22, "a position or a run FIRST-LAST of positions from 1 to 4"},
+  {kHead + "crank teeth 4 missing 0",          4, 23, "a position or a run FIRST-LAST of positions from 1 to 4"},
+  {kHead + "crank teeth 4 duty 99.999",        4, 20, "a duty in per cent above 0 and below 100, at most two decimals"},
+  {kHead + "crank teeth 4 offset 359.999",     4, 22, "an angle from 0 to below 360, at most two decimals"},
+  {Header(720) + "crank teeth 4 offset 360",   4, 22, "an angle from 0 to below 360, at most two decimals"},
+  {Header(720) + "crank teeth 1\ncam teeth 1 offset 720", 5, 20, "an angle from 0 to below 720, at most two decimals"},
+  {Header(720) + "crank teeth 4 revolution 1 revolution 2", 4, 28,
+   "missing, duty, offset, revolution or the end of the line (each once)"},
+  {kHead + "crank high 10 to 20,, 30 to 40",   4, 21, "an angle from 0 to below 360, at most two decimals"},
+  {kHead + "crank high 355 to 5\ncrank high 0 to 1", 5, 12, "a low between the high 0 to 1 and the high 355 to 5 (line 4)"},
+  {Header(720) + "crank teeth 1\ncam high 700 to 20, 10 to 30", 5, 21,
+   "a low between the high 10 to 30 and the high 700 to 20 (line 5)"},
   {std::string(1001, '#'),                     1, 1001, "a line of at most 1000 bytes"},
   {std::string(64 * 1024 + 1, '\n'),           1, 1,  "a file of at most 65536 bytes"},
 };
@@ -138,6 +165,15 @@ TEST(PatternReader, BoundsTheCountsOfLinesAndStretches) {
   std::string sources = "name a\n";
   for (int i = 0; i <= 20; ++i) sources += "source s\n";
   EXPECT_EQ(PatternErrorText(ReadPattern(sources).error), "line 22, column 1: expected at most 20 lines of each field");
+
+  // Each bound itself is accepted.
+  std::string atLimits = "name " + std::string(64, 'n') + "\ndescription " + std::string(300, 'd') + "\n";
+  for (int i = 0; i < 20; ++i) atLimits += "source s\nfits f\n";
+  const PatternReading limits = ReadPattern(atLimits + "cycle 360\ncrank teeth 3600\n");
+  ASSERT_TRUE(limits.ok) << PatternErrorText(limits.error);
+  EXPECT_EQ(limits.pattern.sources.size(), 20u);
+  EXPECT_EQ(limits.pattern.crank.highs.size(), 3600u);
+  EXPECT_EQ(limits.pattern.crank.highs.back(), (HighStretch{35990, 35995}));
 
   // 3600 teeth a revolution twice over: more stretches than a track may hold.
   const PatternReading many = ReadPattern(Header(720) + "crank teeth 3600 duty 50");
