@@ -75,6 +75,49 @@ TEST(PatternPicture, DrawsBothTracksTheScaleAndTheToothNumbers) {
   }
 }
 
+// Two teeth of 90° on one revolution, where every primitive can be worked out by hand: the plot
+// runs from 70 to 1180 pixels, 11100 units for 360°.
+TEST(PatternPicture, TwoTeethDrawnWhereTheirAnglesPutThem) {
+  const Picture picture = DrawPattern(Read(360, "crank teeth 2"));
+  EXPECT_EQ(picture.width, 12000);
+  EXPECT_EQ(picture.height, 1600);
+  // Each high from its rise to its fall, 40 pixels tall on the base line at 96 pixels.
+  const std::vector<PictureRect> teeth = {{700, 560, 2775, 400, PictureInk::Track},
+                                          {6250, 560, 2775, 400, PictureInk::Track}};
+  EXPECT_EQ(picture.rects, teeth);
+  ASSERT_GE(picture.lines.size(), 2u);
+  EXPECT_EQ(picture.lines[0], (PictureLine{700, 960, 11800, 960, PictureInk::Track}));
+  EXPECT_EQ(picture.lines[1], (PictureLine{700, 1200, 11800, 1200, PictureInk::Scale}));
+  // A tick every 10°, each 30° longer and labelled: the fourth at 30°.
+  EXPECT_EQ(picture.lines.size(), 2u + 37u);
+  EXPECT_EQ(picture.lines[2 + 3], (PictureLine{1625, 1200, 1625, 1280, PictureInk::Scale}));
+  // The tooth numbers stand over the middles of their teeth, at 45° and 225°.
+  ASSERT_GE(picture.texts.size(), 3u);
+  EXPECT_EQ(picture.texts[1], (PictureText{2088, 520, 90, TextAnchor::Middle, "1", PictureInk::Label}));
+  EXPECT_EQ(picture.texts[2], (PictureText{7638, 520, 90, TextAnchor::Middle, "2", PictureInk::Label}));
+}
+
+// A high that ends at the cycle's end is one rectangle up to the plot's right end; one that
+// wraps through 0° is two that meet both ends; neither leaves an empty rectangle.
+TEST(PatternPicture, AHighThroughTheCyclesEndIsSplitAtTheEnds) {
+  const int32_t right = PatternPictureX(kRevolutionCentidegrees, kRevolutionCentidegrees);
+  const int32_t left = PatternPictureX(kRevolutionCentidegrees, 0);
+  // clang-format off
+  const struct { const char* crank; std::vector<std::pair<int32_t, int32_t>> spans; } cases[] = {
+    {"crank high 270 to 360", {{PatternPictureX(36000, 27000), right}}},
+    {"crank high 350 to 10",  {{PatternPictureX(36000, 35000), right}, {left, PatternPictureX(36000, 1000)}}},
+    {"crank high 0 to 10",    {{left, PatternPictureX(36000, 1000)}}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.crank);
+    const Picture picture = DrawPattern(Read(360, c.crank));
+    std::vector<std::pair<int32_t, int32_t>> spans;
+    for (const PictureRect& r : picture.rects) spans.emplace_back(r.x, r.x + r.width);
+    EXPECT_EQ(spans, c.spans);
+  }
+}
+
 TEST(PatternPicture, DenseTeethAreNumberedEveryTenth) {
   const Picture picture = DrawPattern(Read(360, "crank teeth 180"));
   const std::vector<std::string> texts = Texts(picture);
