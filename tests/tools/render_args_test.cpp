@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "signal/cam_signal.h"
+#include "support/files.h"
+#include "support/scoped_env.h"
+#include "tools/pattern_args.h"
 
 namespace vm::render {
 namespace {
@@ -122,6 +128,48 @@ TEST(RenderArgs, SignalOptionsAndTheFlag) {
   // A flag takes no value, so the names after it keep their places.
   EXPECT_TRUE(MentionsOption({"--exact-speed", "--out", "x.wav"}, "--out"));
   EXPECT_FALSE(MentionsOption({"--image", "--out"}, "--out"));
+}
+
+// --pattern NAME|FILE: a name from the library, a file by its path, and for anything else one
+// line that says which file and line or which folders, with nothing raw for a terminal.
+TEST(RenderArgs, PatternArgumentNamesTheFileLineOrFolders) {
+  test::ScratchDir dir;
+  const test::ScopedEnv data("XDG_DATA_HOME", dir.path());
+  const std::string user = dir.Path("velomira/patterns");
+  std::filesystem::create_directories(user);
+  const std::string head = "name mine\ndescription d\ncycle 360\n";
+  test::WriteFile(user + "/mine.pattern", head + "crank teeth 2\n");
+  test::WriteFile(dir.Path("bad.pattern"), head + "crank teeth 4 duty 100\n");
+  test::WriteFile(dir.Path("a\x1b[2Jb.pattern"), head + "crank teeth 0\n");
+  const std::string searched = " " + user + " ";
+  // clang-format off
+  const struct { std::string text; std::string error; } cases[] = {
+    {"mine",                  ""},
+    {user + "/mine.pattern",  ""},
+    {"",                      "expected a pattern name or file"},
+    {"no-such",               "no pattern named \"no-such\" in" + searched},
+    {"mine two",              "no pattern named \"mine two\" in" + searched},
+    {"mine.pattern",          "expected a readable pattern file at mine.pattern"},
+    {dir.Path("bad.pattern"), "\"" + dir.Path("bad.pattern") +
+                              "\": line 4, column 20: expected a duty in per cent above 0 and below 100"},
+    {dir.Path("a\x1b[2Jb.pattern"), "\"" + dir.Path("a\\x1b[2Jb.pattern") + "\": line 4, column 13:"},
+    {dir.Path("gone\n.pattern"), "expected a readable pattern file at " + dir.Path("gone\\n.pattern")},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Pattern pattern;
+    std::string error;
+    const bool ok = ReadPatternArgument(c.text, pattern, error);
+    EXPECT_EQ(ok, c.error.empty()) << error;
+    if (ok) {
+      EXPECT_EQ(pattern.name, "mine");
+      EXPECT_EQ(pattern.crank.highs.size(), 2u);
+      continue;
+    }
+    EXPECT_TRUE(error.starts_with(c.error)) << error;
+    EXPECT_TRUE(std::none_of(error.begin(), error.end(), [](char ch) { return ch >= 0 && ch < 0x20; })) << error;
+  }
 }
 
 }  // namespace
