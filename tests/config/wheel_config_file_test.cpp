@@ -14,6 +14,7 @@
 
 #include "config/wheel_config_file.h"
 #include "platform/atomic_file.h"
+#include "support/comma_locale.h"
 #include "support/files.h"
 
 namespace vm::test {
@@ -178,8 +179,18 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
       {{.pattern = "60-2-cam"}, true, kDefaultFile + "\r\n[Signal]\r\nPattern = 60-2-cam\r\n"},
       {{.pattern = "/home/a b/my=wheel;1.pattern"}, true,
        kDefaultFile + "\r\n[Signal]\r\nPattern = /home/a b/my=wheel;1.pattern\r\n"},
+      {{.camPhase = 900}, true, kDefaultFile + "\r\n[Signal]\r\nCamPhase = +90.0\r\n"},
+      {{.camPhase = -900}, true, kDefaultFile + "\r\n[Signal]\r\nCamPhase = -90.0\r\n"},
+      // A path's bytes as they are, whatever its encoding: the file is found again.
+      {{.pattern = "/home/j\xC3\xBCrgen/\xD0\xB8 \xE9.pattern"}, true,
+       kDefaultFile + "\r\n[Signal]\r\nPattern = /home/j\xC3\xBCrgen/\xD0\xB8 \xE9.pattern\r\n"},
+      {{true, true, 1, 1, -1, "p"}, false,
+       kGeneral + "\r\n[Signal]\r\nExactSpeed = 1\r\nCam = 1\r\nCamAngle = 1\r\nCamWidth = 1\r\nCamPhase = -0.1\r\n"
+       "Pattern = p\r\n"},
   };
   // clang-format on
+  // The same bytes where the locale's decimal point is a comma.
+  ScopedCommaLocale comma;
   for (const auto& c : cases) {
     WheelConfig config = DefaultWheelConfig();
     config.Signal = c.signal;
@@ -198,6 +209,7 @@ TEST_F(WheelConfigFileTest, SignalGroupHoldsOnlyTheOptionsThatDifferAndRoundTrip
   // clang-format off
   const struct { const char* text; int32_t tenths; } phases[] = {
       {"-90", -900}, {"12.5", 125}, {"+7.0", 70}, {"0.05", 0}, {"90.1", 0}, {"12,5", 0}, {"200", 0}, {"", 0},
+      {"+90", 900}, {"-90.0", -900}, {"  -0.5\t", -5}, {"12.25", 0}, {"-90.5", 0}, {"0x10", 0},
   };
   // clang-format on
   for (const auto& c : phases) {
