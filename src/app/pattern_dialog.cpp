@@ -79,7 +79,9 @@ const PatternDialogRow* SelectedRow(const Toolkit& tk, const PatternDialogState&
 // always be chosen: it plays as it does without patterns.
 void ShowSelected(Toolkit& tk, PatternDialogState& state) {
   const PatternDialogRow* row = SelectedRow(tk, state);
-  state.selected = row == nullptr ? std::string() : row->choice;
+  // With none selected (a filter hid it) the choice is kept for the list shown next: "" would
+  // select the window's wheel instead.
+  if (row != nullptr) state.selected = row->choice;
   std::string error;
   const std::optional<Pattern> pattern = row == nullptr ? std::nullopt : PatternOf(state, *row, error);
   state.readable = pattern.has_value();

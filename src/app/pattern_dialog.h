@@ -26,7 +26,7 @@ struct PatternDialogRow {
 struct PatternDialogState {
   std::vector<PatternDialogRow> entries;  // the window's wheel first
   std::vector<size_t> shown;              // the entries in the list, by row
-  std::string selected;                   // the choice of the selected entry
+  std::string selected;                   // the choice of the selected entry, or the last one while none is
   bool readable = false;                  // whether the selected entry's pattern was read
   WheelConfig wheel;                      // the window's, as the dialog opened
 };

@@ -66,12 +66,20 @@ class WheelPatternTest : public ProgramFixture {
     Choose(WheelPatternItem);
     ASSERT_TRUE(toolkit.IsWindowOpen(PatternDialog));
     Type(PatternFindEdit, find);
+    SelectRow(row);
+    Click(PatternOkButton);
+    EXPECT_FALSE(toolkit.IsWindowOpen(PatternDialog));
+  }
+  void SelectRow(int row) {
     auto* list = static_cast<QTreeWidget*>(Widget(PatternList));
     ASSERT_LT(row, list->topLevelItemCount());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
     Pump();
-    Click(PatternOkButton);
-    EXPECT_FALSE(toolkit.IsWindowOpen(PatternDialog));
+  }
+  std::vector<std::string> ListedNames() {
+    std::vector<std::string> names;
+    for (int i = 0; i < toolkit.ItemCount(PatternList); ++i) names.push_back(toolkit.ItemText(PatternList, i, 0));
+    return names;
   }
 
   // `frames` of the device stream from the first sound after a press of "Start", then "Stop".
@@ -186,6 +194,50 @@ TEST_F(WheelPatternTest, OpenFileAddsAPatternFromAnywhereAndRefusesOneThatIsNone
   Click(PatternOkButton);
   EXPECT_EQ(toolkit.StatusText(NameField), "mine");
   EXPECT_EQ(app->config().Signal.pattern, Path("elsewhere/mine.pattern"));
+}
+
+// "Find" matches names and descriptions in any case and always keeps the window's wheel; a
+// file that cannot be read is listed with the reason and cannot be chosen, also by an "Ok"
+// pressed after the filter hid what was selected.
+TEST_F(WheelPatternTest, FindFiltersTheListAndAnUnreadableOrHiddenRowCannotBeChosen) {
+  WriteFile(Path("patterns/broken.pattern"), "name broken\n");
+  WriteFile(Path("patterns/cafe.pattern"),
+            "name cafe\ndescription Caf\xC3\xA9 \xE2\x82\xAC wheel\ncycle 360\n"
+            "crank high 0 to 90\n");
+  Choose(WheelPatternItem);
+  using Names = std::vector<std::string>;
+  const std::string wheel = "Window's wheel";
+  EXPECT_EQ(ListedNames(), (Names{wheel, "bench-test", "broken", "cafe"}));
+  // The toolkit's text is Latin-1: é stays, € cannot.
+  EXPECT_EQ(toolkit.ItemText(PatternList, 3, 1), "Caf\xE9 ? wheel");
+  EXPECT_EQ(toolkit.ItemText(PatternList, 2, 1), "(unreadable: line 2, column 1: expected a description line)");
+  // clang-format off
+  const struct { const char* find; Names names; } finds[] = {
+    {"UNEVEN", {wheel, "bench-test"}}, {"Caf", {wheel, "cafe"}}, {"zzz", {wheel}}, {"wheel's", {wheel}},
+    {"", {wheel, "bench-test", "broken", "cafe"}},
+  };
+  // clang-format on
+  for (const auto& c : finds) {
+    Type(PatternFindEdit, c.find);
+    EXPECT_EQ(ListedNames(), c.names) << c.find;
+  }
+  SelectRow(2);
+  EXPECT_FALSE(toolkit.IsEnabled(PatternOkButton));
+  SelectRow(1);
+  EXPECT_TRUE(toolkit.IsEnabled(PatternOkButton));
+  // Typed letter by letter, the filter hides the selection: nothing is selected rather than
+  // the window's wheel, and with the filter gone the selection is back.
+  Type(PatternFindEdit, "cafe");
+  EXPECT_EQ(toolkit.State(PatternList), -1);
+  EXPECT_FALSE(toolkit.IsEnabled(PatternOkButton));
+  Click(PatternOkButton);
+  EXPECT_TRUE(toolkit.IsWindowOpen(PatternDialog));
+  Type(PatternFindEdit, "");
+  EXPECT_EQ(toolkit.State(PatternList), 1);
+  Click(PatternCancelButton);
+  EXPECT_FALSE(toolkit.IsWindowOpen(PatternDialog));
+  EXPECT_EQ(app->config().Signal.pattern, "");
+  EXPECT_EQ(toolkit.StatusText(NameField), app->config().Type);
 }
 
 TEST_F(WheelPatternTest, TheChoiceIsKeptOnlyWhileOnAndAMissingFileGivesWayToTheWheel) {
