@@ -3,8 +3,10 @@
 
 #include <QCheckBox>
 
+#include <cstdlib>
 #include <set>
 
+#include "app/live_view.h"
 #include "pattern/pattern_picture.h"
 
 #include "support/program_fixture.h"
@@ -163,6 +165,31 @@ TEST_F(SignalMenuTest, TheLiveViewsMarkerStandsAtTheFirstFrameWhileStopped) {
   Click(StartStopButton);
   PumpUntil([&] { return toolkit.Text(LiveRpmLabel) == "Stopped"; }, 2);
   EXPECT_EQ(toolkit.PictureMarker(LivePicture), first);
+}
+
+// A cam phase change by the live view is ramped so that the cam moves at most a third as fast
+// as the crank turns (no cam edge dropped or doubled), never quicker than 50 ms and never
+// longer than a minute; stopped, it counts as 1 RPM.
+TEST(CamPhaseRamp, TakesThreeTimesTheCranksTimeForTheDistance) {
+  // clang-format off
+  const struct { int32_t from, to; int64_t rpm; uint32_t ms; } cases[] = {
+    {0, 0, 1000, 50},      {0, 900, 1000, 50},    {0, 900, 100, 450},     {-900, 900, 100, 900},
+    {900, -900, 100, 900}, {0, 899, 70, 643},     {0, 1, 100, 50},        {0, 900, 0, 45000},
+    {0, 900, -5, 45000},   {-900, 900, 1, 60000}, {-900, 900, 15000, 50}, {0, 899, 50, 899},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    EXPECT_EQ(CamPhaseRampMs(c.from, c.to, c.rpm), c.ms) << c.from << " " << c.to << " " << c.rpm;
+  }
+  // The crank's tenths of a degree in the ramp, rpm × 60 a second, at least three times the
+  // cam's move wherever the minute does not cut it short.
+  for (int64_t rpm : {50, 77, 1000, 3333, 7500, 15000}) {
+    for (int32_t to = -900; to <= 900; to += 7) {
+      const uint64_t ms = CamPhaseRampMs(-300, to, rpm);
+      ASSERT_GE(static_cast<uint64_t>(rpm) * 60 * ms, 3000u * static_cast<uint64_t>(std::abs(to + 300)))
+          << rpm << " " << to;
+    }
+  }
 }
 
 }  // namespace
