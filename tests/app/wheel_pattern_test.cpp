@@ -3,8 +3,11 @@
 // in the settings and config files only while it is on, and a pattern gone missing gives way
 // to the wheel.
 
+#include <QColor>
+#include <QImage>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -160,6 +163,62 @@ TEST_F(WheelPatternTest, TheLiveViewsCamPhaseMovesAPatternsCamTrackOnly) {
   ChoosePattern("crank-only", 1);
   PumpUntil([&] { return !toolkit.IsEnabled(LiveCamSlider); }, 1.0);
   EXPECT_FALSE(toolkit.IsEnabled(LiveCamSlider));
+}
+
+// The high stretches seen on the live view's picture along the row `unitsY` (picture units) of
+// a 720° pattern with a cam track, in degrees: the track's blue, read back from the screen.
+std::vector<std::pair<double, double>> ShownHighs(QWidget* view, double unitsY) {
+  const QImage image = view->grab().toImage();
+  const double width = 12000, height = 2240;  // a 720° picture with both tracks
+  const double scale = std::min(image.width() / width, image.height() / height);
+  const double left = (image.width() - scale * width) / 2, top = (image.height() - scale * height) / 2;
+  const auto degrees = [&](int x) { return ((x - left) / scale - 700) * 720 / 11100; };
+  std::vector<std::pair<double, double>> highs;
+  const int y = static_cast<int>(top + unitsY * scale);
+  int last = -2;  // the last blue pixel
+  for (int x = 0; x < image.width(); ++x) {
+    const QColor c = image.pixelColor(x, y);
+    if (c.blue() < 0x80 || c.red() > 0x80) continue;
+    if (x == last + 1) highs.back().second = degrees(x);
+    else highs.emplace_back(degrees(x), degrees(x));
+    last = x;
+  }
+  return highs;
+}
+
+// The live view draws the cam track where the phase puts it, through 0° too, and the crank
+// track where it always is.
+TEST_F(WheelPatternTest, TheLiveViewDrawsTheCamTrackMovedByThePhase) {
+  WriteFile(Path("patterns/near-zero.pattern"),
+            "name near-zero\ndescription d\ncycle 720\ncrank high 100 to 200\ncam high 10 to 60\n");
+  ChoosePattern("near-zero", 1);
+  Choose(ShowSignalItem);
+  using Highs = std::vector<std::pair<double, double>>;
+  // clang-format off
+  const struct { const char* phase; Highs cam; } cases[] = {
+    {"0", {{10, 60}}}, {"-20", {{0, 40}, {710, 720}}}, {"+20", {{30, 80}}}, {"-30.5", {{0, 29.5}, {699.5, 720}}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.phase);
+    Type(LiveCamEdit, c.phase);
+    Click(LiveCamSetButton);
+    // Redrawn at the view's next frame.
+    Highs cam;
+    PumpUntil([&] {
+      cam = ShownHighs(Widget(LivePicture), 1400);
+      return cam.size() == c.cam.size() && std::abs(cam[0].first - c.cam[0].first) < 2;
+    });
+    const Highs crank = ShownHighs(Widget(LivePicture), 760);
+    ASSERT_EQ(crank.size(), 1u);
+    EXPECT_NEAR(crank[0].first, 100, 2);
+    EXPECT_NEAR(crank[0].second, 200, 2);
+    ASSERT_EQ(cam.size(), c.cam.size());
+    for (size_t i = 0; i < cam.size(); ++i) {
+      EXPECT_NEAR(cam[i].first, c.cam[i].first, 2) << i;
+      EXPECT_NEAR(cam[i].second, c.cam[i].second, 2) << i;
+    }
+  }
 }
 
 // Edges 1° apart stay apart up to 7200 RPM on a 48000 Hz output (at most 0.45 × the output
