@@ -83,6 +83,27 @@ TEST(PatternLookup, FirstFolderWithTheNameWins) {
             "c  (unreadable: line 2, column 1: expected a description line)\n");
 }
 
+// Only files named NAME.pattern with a pattern name are listed, the names padded to the
+// longest; a path or a name ending in ".pattern" names a file, anything else the library.
+TEST(PatternLookup, ListingTakesPatternNamesOnlyAndPathsAreFiles) {
+  ScratchDir dir;
+  for (const char* file : {"a-long_name+1.0.pattern", "x.pattern", ".hidden.pattern", "a b.pattern", ".pattern",
+                           "x.pattern~", "x.PATTERN"}) {
+    WriteFile(dir.Path(file), PatternText("x", "d"));
+  }
+  EXPECT_EQ(PatternListText(ListPatterns({dir.path()})),
+            "a-long_name+1.0  d\n"
+            "x                d\n");
+  const std::vector<std::string> folders = {dir.path()};
+  // clang-format off
+  const struct { const char* text; std::string path; } choices[] = {
+    {"x", dir.Path("x.pattern")}, {"x.pattern", "x.pattern"}, {"sub/x", "sub/x"}, {"/abs", "/abs"},
+    {"a b", ""}, {".hidden", ""}, {"missing", ""},
+  };
+  // clang-format on
+  for (const auto& c : choices) EXPECT_EQ(PatternPathOf(c.text, folders), c.path) << c.text;
+}
+
 TEST(PatternLookup, LoadRefusesMissingAndOversizedFilesUnread) {
   ScratchDir dir;
   EXPECT_EQ(PatternErrorText(LoadPatternFile(dir.Path("none.pattern")).error),

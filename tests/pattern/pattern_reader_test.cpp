@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "pattern/pattern_reader.h"
 #include "pattern_description.h"
+#include "support/comma_locale.h"
 
 namespace vm {
 namespace {
@@ -159,6 +162,30 @@ TEST(PatternReader, RefusesWithLineColumnAndWhatWasExpected) {
     EXPECT_EQ(PatternErrorText(reading.error),
               "line " + std::to_string(c.line) + ", column " + std::to_string(c.column) + ": expected " + c.expected);
   }
+}
+
+// The numbers of a pattern file: digits, at most as many decimals as the field has, never the
+// locale's decimal comma, and a limit checked without overflow however long the digits run.
+TEST(PatternReader, NumbersAreReadAndWrittenWithAPointUnderAnyLocale) {
+  test::ScopedCommaLocale comma;
+  // clang-format off
+  const struct { const char* word; int decimals; int64_t limit; std::optional<int64_t> units; } words[] = {
+    {"12.5", 2, 36000, 1250},   {"12.34", 2, 36000, 1234}, {"0.01", 2, 36000, 1},     {"360", 2, 36000, 36000},
+    {"360.01", 2, 36000, {}},   {"359.99", 2, 35999, 35999}, {"007", 0, 3600, 7},     {"3600", 0, 3600, 3600},
+    {"3601", 0, 3600, {}},      {"1.5", 0, 3600, {}},      {"12,5", 2, 36000, {}},    {"1.234", 2, 36000, {}},
+    {".5", 2, 36000, {}},       {"5.", 2, 36000, {}},      {"-1", 2, 36000, {}},      {"+1", 2, 36000, {}},
+    {"1e2", 2, 36000, {}},      {"", 2, 36000, {}},        {"99999999999999999999999", 2, 36000, {}},
+    {"0.00000000000000000000001", 2, 36000, {}},           {"0000000000000000000000001", 0, 3600, 1},
+  };
+  // clang-format on
+  for (const auto& c : words) EXPECT_EQ(ParseDecimalUnits(c.word, c.decimals, c.limit), c.units) << c.word;
+  // clang-format off
+  const struct { int32_t centidegrees; const char* text; } angles[] = {
+    {0, "0"}, {1, "0.01"}, {10, "0.1"}, {1250, "12.5"}, {1205, "12.05"}, {71999, "719.99"}, {-5, "-0.05"},
+    {INT32_MIN, "-21474836.48"},
+  };
+  // clang-format on
+  for (const auto& c : angles) EXPECT_EQ(FormatAngle(c.centidegrees), c.text) << c.centidegrees;
 }
 
 TEST(PatternReader, BoundsTheCountsOfLinesAndStretches) {
