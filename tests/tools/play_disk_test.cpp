@@ -12,6 +12,9 @@
 #include <thread>
 
 #include "child_process.h"
+#include "pattern/pattern_file.h"
+#include "pattern/pattern_picture.h"
+#include "pattern/picture_svg.h"
 #include "played_stream.h"
 #include "signal/cam_signal.h"
 #include "signal/render_schedule.h"
@@ -550,6 +553,7 @@ TEST_F(PlayTest, SpeedsPastTheOutputAreRefused) {
 // velomira-render's messages name the argument at fault, and a file it cannot write says why.
 TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
   fs::create_directory(Path("folder"));
+  Write("bad.pattern", "name bad\ndescriptoin d\n");
   const Args wheel = {"--teeth", "58", "--missing", "2", "--position", "crankshaft"};
   Args image = wheel, out = wheel;
   image.insert(image.end(), {"--image", Path("folder")});
@@ -566,6 +570,19 @@ TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
        "velomira-render: --rpm: 40465 RPM is too fast for a 48000 Hz output: this pattern plays up to 40464 RPM\n"},
       {{"--pattern", "60-2", "--picture", Path("x.svg"), "--image", Path("x.wav")}, 2,
        "velomira-render: --image, --picture or --out: give one of them\n"},
+      {{"--pattern", "60-2", "--picture", Path("x.svg"), "--rpm", "1000"}, 2,
+       "velomira-render: --rpm: only with --out\n"},
+      {{"--pattern", "60-2", "--batch", Path("b.txt"), "--image", Path("x.wav")}, 2,
+       "velomira-render: --batch: not with --pattern (velomira-play plays a batch with one)\n"},
+      {{"--pattern", "60-2", "--cam-phase", "5", "--rpm", "1000", "--seconds", "0.1", "--out", Path("x.wav")}, 2,
+       "velomira-render: --cam-phase: the pattern has no cam track to move\n"},
+      {{"--pattern", "miata-99-05", "--cam-phase", "90.5", "--rpm", "1000", "--seconds", "0.1", "--out", Path("x.wav")},
+       2, "velomira-render: --cam-phase: expected crankshaft degrees from -90 to 90 in steps of 0.1, got \"90.5\"\n"},
+      {{"--pattern", Path("bad.pattern"), "--image", Path("x.wav")}, 2,
+       "velomira-render: --pattern: \"" + Path("bad.pattern") + "\": line 2, column 1: expected name, description, "
+       "cycle, source, fits, crank or cam\n"},
+      {{"--pattern", "60-2", "--picture", Path("folder")}, 1,
+       "velomira-render: --picture: cannot write " + Path("folder") + ": Is a directory\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -573,6 +590,14 @@ TEST_F(PlayTest, RenderMessagesSayWhatAndWhy) {
     EXPECT_EQ(render.Wait(), c.code) << c.errors;
     EXPECT_EQ(render.Errors(), c.errors);
   }
+  // A refusal writes nothing; --picture alone writes the picture the window draws.
+  EXPECT_FALSE(fs::exists(Path("x.wav")));
+  EXPECT_FALSE(fs::exists(Path("x.svg")));
+  ChildProcess picture(VELOMIRA_RENDER, {"--pattern", "60-2", "--picture", Path("x.svg")}, {});
+  ASSERT_EQ(picture.Wait(), 0) << picture.Errors();
+  const PatternReading library = LoadPatternFile(VELOMIRA_SOURCE_DIR "/patterns/60-2.pattern");
+  ASSERT_TRUE(library.ok);
+  EXPECT_EQ(ReadFile(Path("x.svg")), PictureSvg(DrawPattern(library.pattern)));
 }
 
 // A pattern in both tools: the library listed, what velomira-play hands the device is the
