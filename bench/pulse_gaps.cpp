@@ -4,6 +4,7 @@
 //
 //   velomira_pulse_gaps gaps  SINK RATE FRAMES SECONDS
 //   velomira_pulse_gaps delay SINK RATE FRAMES CHANGES
+//   velomira_pulse_gaps joins SINK RATE FRAMES CHANGES
 //   velomira_pulse_gaps pcm   SINK RATE 0 SECONDS
 //
 // FRAMES is the device buffer (0: the program's own choice; -1: nothing is played here, the
@@ -198,9 +199,13 @@ double Tooth(const Setup& setup, int32_t rpm) {
   return revolution / (kTeeth + kMissing);
 }
 
-// RPM changes at random moments, then starts after a rest: when each is first heard.
-int Delay(const Setup& setup) {
-  MonitorRecording recording(setup.sink, setup.rate);
+// RPM changes at random moments, then starts after a rest: when each is first heard, and
+// the edges out of place. A recording of little latency times the frames closely but makes
+// the sink take small blocks; one of kRecordingLatency leaves the sink its own blocks, as
+// where nothing records, which is where a rewrite can fail to join (its times then read up
+// to a block early).
+int Delay(const Setup& setup, std::chrono::milliseconds latency) {
+  MonitorRecording recording(setup.sink, setup.rate, latency);
   SoundOutput sound;
   if (!recording.Recording() || !OpenAndLoad(sound, setup, 300ms)) return 1;
   std::mt19937 random(12345);
@@ -254,13 +259,14 @@ int Delay(const Setup& setup) {
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fprintf(stderr, "usage: %s gaps|delay|pcm SINK RATE FRAMES SECONDS|CHANGES\n", argv[0]);
+    std::fprintf(stderr, "usage: %s gaps|delay|joins|pcm SINK RATE FRAMES SECONDS|CHANGES\n", argv[0]);
     return 2;
   }
   const vm::bench::Setup setup{argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])};
   const std::string mode = argv[1];
   if (mode == "gaps") return vm::bench::Gaps(setup);
-  if (mode == "delay") return vm::bench::Delay(setup);
+  if (mode == "delay") return vm::bench::Delay(setup, std::chrono::milliseconds(5));
+  if (mode == "joins") return vm::bench::Delay(setup, vm::bench::kRecordingLatency);
   if (mode == "pcm") return vm::bench::Pcm(setup);
   return 2;
 }

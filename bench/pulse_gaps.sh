@@ -93,7 +93,9 @@ for server in "${SERVERS[@]}"; do
   done
   line="$("$BIN" delay out48 48000 0 "$CHANGES")"
   echo "$(date -u +%T) $server/delay: $line"
-  delay[$server]="$(value change_median_ms "$line") / $(value change_max_ms "$line") | $(value odd_intervals "$line") | $(value start_median_ms "$line") / $(value start_max_ms "$line")"
+  joins="$("$BIN" joins out48 48000 0 "$CHANGES")"
+  echo "$(date -u +%T) $server/joins: $joins"
+  delay[$server]="$(value change_median_ms "$line") / $(value change_max_ms "$line") | $(value odd_intervals "$line") / $(value odd_intervals "$joins") | $(value start_median_ms "$line") / $(value start_max_ms "$line")"
   pulse_stop all
 done
 
@@ -113,6 +115,6 @@ for server in "${SERVERS[@]}"; do
 done
 echo
 echo "RPM change (3000 <-> 4500) heard at the sink's monitor, over $CHANGES changes; start after a rest over 5"
-echo "| server | change ms median / max | edges out of place | start ms median / max |"
+echo "| server | change ms median / max | edges out of place (5 ms / 50 ms recording) | start ms median / max |"
 echo "|---|---|---|---|"
 for server in "${SERVERS[@]}"; do echo "| $server | ${delay[$server]} |"; done

@@ -2,9 +2,11 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/audio_backends.h"
 
@@ -27,10 +29,12 @@ constexpr milliseconds kDepth{120};
 // then (12 and 20 silences in 3 min, idle and busy); at 21 ms none, and a change is still
 // heard within 14 ms (bench/pulse_gaps.sh).
 constexpr milliseconds kRequest{21};
-// A rewrite starts this far after the frame the server last took: far enough that the
-// server does not take the rewritten frames' place before they arrive (bench/pulse_gaps.sh
-// counts edges out of place), and what a change waits for at most beyond that.
-constexpr milliseconds kMargin{8};
+// A rewrite starts one take of the sink's after the frame the server last took, and this
+// much more for the rewrite's way to the server: a take that falls between the server's
+// answer and the rewrite's arrival then holds only frames the rewrite leaves as they were.
+// With less, a change now and then put a tooth out of place (bench/pulse_gaps.sh counts
+// edges out of place with the sink taking its own blocks).
+constexpr milliseconds kMargin{4};
 // Rendered in pieces of this many frames, each a frame the sound can go back to.
 constexpr size_t kPieceFrames = 128;
 constexpr milliseconds kRetryPeriod{500};
@@ -265,6 +269,8 @@ class PulseAudioDevice final : public AudioDevice {
 
   static void OnServerInfo(pa_context* server, const pa_server_info* info, void* self) {
     auto* device = static_cast<PulseAudioDevice*>(self);
+    device->cycles_ = info != nullptr && info->server_name != nullptr &&
+                      std::string_view(info->server_name).find("PipeWire") != std::string_view::npos;
     if (info == nullptr || info->default_sink_name == nullptr || info->default_sink_name[0] == '\0') {
       return device->NoOutput();
     }
@@ -403,7 +409,8 @@ class PulseAudioDevice final : public AudioDevice {
     if (timing == nullptr || timing->read_index_corrupt || timing->write_index_corrupt) return;
     const std::lock_guard lock(device->renderMutex_);
     const int64_t unplayed = (timing->write_index - timing->read_index) / static_cast<int64_t>(kFrameBytes);
-    const auto margin = static_cast<int64_t>(device->streamRate_ * kMargin.count() / 1000);
+    const auto margin = static_cast<int64_t>(device->Take(timing->configured_sink_usec) +
+                                             device->streamRate_ * kMargin.count() / 1000);
     const auto written = static_cast<int64_t>(device->written_);
     if (unplayed <= margin || unplayed > written) return;
     const auto from = static_cast<uint64_t>(written - unplayed + margin);
@@ -412,6 +419,14 @@ class PulseAudioDevice final : public AudioDevice {
     const size_t frames = device->written_ - back;
     device->written_ = back;
     device->Write(frames, -static_cast<int64_t>(frames * kFrameBytes));
+  }
+
+  // The most frames the sink takes from the stream at once: its latency, which early
+  // requests make one request; pipewire-pulse takes whole cycles, the largest power of two
+  // within it.
+  uint64_t Take(pa_usec_t latency) const {
+    uint64_t frames = latency == 0 ? Bytes(kRequest, streamRate_) / kFrameBytes : latency * streamRate_ / 1000000;
+    return cycles_ ? std::bit_floor(frames) : frames;
   }
 
   const RenderFunction render_;
@@ -430,6 +445,7 @@ class PulseAudioDevice final : public AudioDevice {
   uint32_t rate_ = 0;         // of the stream that played last
   uint64_t written_ = 0;      // frames sent on the stream, under renderMutex_ as well
   bool timing_ = false;       // a rewrite's timing request is on its way
+  bool cycles_ = false;       // the server is pipewire-pulse, whose sink takes whole cycles
   bool asking_ = false;       // the default output's name and rate are being asked for
   bool answered_ = false;
   Start start_ = Start::Waiting;
