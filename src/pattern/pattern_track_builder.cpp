@@ -46,6 +46,11 @@ bool TrackBuilder::Add(HighStretch high, Origin origin, PatternError& error) {
 bool TrackBuilder::Add(const ToothRun& run, int32_t cycle, Origin origin, PatternError& error) {
   const int64_t scale = int64_t{run.positions} * 10000;
   const std::vector<bool> missing = MissingPositions(run);
+  // A line of teeth with none left would give no track, or none of this line's.
+  if (std::find(missing.begin(), missing.end(), false) == missing.end()) {
+    error = {origin.line, origin.column, "a tooth position that is not missing"};
+    return false;
+  }
   for (int32_t start : run.starts) {
     for (int32_t index = 0; index < run.positions; ++index) {
       if (missing[static_cast<size_t>(index)]) continue;

@@ -149,6 +149,8 @@ const Refused kRefused[] = {
   {kHead + "crank high 355 to 5\ncrank high 0 to 1", 5, 12, "a low between the high 0 to 1 and the high 355 to 5 (line 4)"},
   {Header(720) + "crank teeth 1\ncam high 700 to 20, 10 to 30", 5, 21,
    "a low between the high 10 to 30 and the high 700 to 20 (line 5)"},
+  {kHead + "crank teeth 4 missing 1-4",        4, 13, "a tooth position that is not missing"},
+  {Header(720) + "crank teeth 1\ncam teeth 2 missing 2, 1-2", 5, 11, "a tooth position that is not missing"},
   {std::string(1001, '#'),                     1, 1001, "a line of at most 1000 bytes"},
   {std::string(64 * 1024 + 1, '\n'),           1, 1,  "a file of at most 65536 bytes"},
 };
