@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ostream>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -21,6 +22,7 @@
 #include "signal/wave_image.h"
 #include "support/files.h"
 #include "support/pulse_monitor.h"
+#include "support/samples.h"
 #include "support/wheel_signal.h"
 
 namespace vm::test {
@@ -110,6 +112,30 @@ TEST_P(PulseSinkTest, PlaysTheWheelExactlyAtTheSinksRate) {
 INSTANTIATE_TEST_SUITE_P(Sinks, PulseSinkTest,
                          ::testing::Values(Sink{"out48", 48000}, Sink{"out44", 44100}, Sink{"out96", 96000}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// RPM steps while the sink takes blocks of its own size (a recording of 50 ms asks for no
+// smaller ones): each rewrite of the queued sound joins what the server had already taken,
+// so no tooth is cut short. A missed server cycle only lengthens an interval.
+TEST_F(PulseOutputTest, RpmStepsCutNoToothShort) {
+  MonitorRecording recording("out48", 48000, 50ms);
+  ASSERT_TRUE(recording.Recording());
+  Play({"out48", 48000}, 3000);
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> pause(60, 140);
+  for (int i = 0; i < 40; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+    ASSERT_TRUE(sound.SetRate(PlaybackRate(i % 2 == 0 ? 4500 : 3000)));
+  }
+  std::this_thread::sleep_for(300ms);
+  const std::vector<double> edges = RisingEdges(Channel(recording.Samples(), 0));
+  const double shortest = 0.97 * Revolution(4500, 48000) / (kTeeth + kMissing);
+  std::vector<double> cut;
+  for (size_t i = 1; i < edges.size(); ++i) {
+    if (edges[i] - edges[i - 1] < shortest) cut.push_back(edges[i - 1]);
+  }
+  EXPECT_GT(edges.size(), 40u * 46);
+  EXPECT_TRUE(cut.empty()) << cut.size() << " teeth cut short, the first at frame " << cut.front();
+}
 
 // The first non-zero frame recorded, or -1.
 double FirstSound(const std::vector<int16_t>& samples) {
