@@ -1,5 +1,6 @@
-# The audio device: libpulse where a sound server answers, SDL 2 elsewhere. The only place
-# SDL and libpulse headers appear.
+# The audio device: libpulse where a sound server answers (with SDL to ask a desktop's
+# RealtimeKit for real-time priority), SDL 2 elsewhere. The only place SDL and libpulse
+# headers appear.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LIBPULSE REQUIRED IMPORTED_TARGET libpulse)
 add_library(velomira_platform_audio STATIC ${CMAKE_CURRENT_LIST_DIR}/audio_device.cpp

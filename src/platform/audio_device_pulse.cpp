@@ -1,5 +1,7 @@
+#include <SDL.h>
 #include <pulse/pulseaudio.h>
 #include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -7,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/audio_backends.h"
 
@@ -228,16 +231,18 @@ class PulseAudioDevice final : public AudioDevice {
     }
   }
 
-  // The thread that renders and writes, on real-time priority where the system grants it
-  // (root, or a real-time limit): then a busy machine does not delay its writes. Children
-  // do not inherit it. Without it the 120 ms queue is the margin.
+  // The thread that renders and writes, on real-time priority where the system grants it:
+  // itself (root, or a real-time limit), else a desktop's RealtimeKit, asked through SDL
+  // over D-Bus. Then a busy machine does not delay its writes. Children do not inherit
+  // it. Without it the 120 ms queue is the margin.
   static void TryRealtime() {
     static thread_local bool tried = false;
     if (tried) return;
     tried = true;
     sched_param priority{};
     priority.sched_priority = std::min(5, sched_get_priority_max(SCHED_FIFO));
-    sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority);
+    if (sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0) return;
+    SDL_LinuxSetThreadPriorityAndPolicy(gettid(), SDL_THREAD_PRIORITY_HIGH, SCHED_RR);
   }
 
   // A sink came or went, or the default changed: the stream may have to move.
@@ -252,7 +257,10 @@ class PulseAudioDevice final : public AudioDevice {
       device->CloseStream();
     }
     device->nextLook_ = Clock::now();  // news: no retry period
-    if (device->stream_ != nullptr && !device->asking_ && device->Ready()) {
+    // The answer to a question already on its way may be older than the news.
+    if (device->asking_) {
+      device->askAgain_ = true;
+    } else if (device->stream_ != nullptr && device->Ready()) {
       device->AskDefault();
     } else {
       device->Look();
@@ -262,6 +270,7 @@ class PulseAudioDevice final : public AudioDevice {
   // Which output is the default and at what rate: asked of the server, then Settle.
   void AskDefault() {
     asking_ = true;
+    askAgain_ = false;
     pa_operation* op = pa_context_get_server_info(server_, &PulseAudioDevice::OnServerInfo, this);
     if (op == nullptr) return ServerGone();
     pa_operation_unref(op);
@@ -285,7 +294,9 @@ class PulseAudioDevice final : public AudioDevice {
     if (last < 0) return device->NoOutput();
     if (last > 0) return;
     device->asking_ = false;
+    const bool again = std::exchange(device->askAgain_, false);
     device->Settle(info->name, info->sample_spec.rate);
+    if (again && !device->asking_ && device->Ready()) device->AskDefault();
   }
 
   void NoOutput() {
@@ -369,7 +380,11 @@ class PulseAudioDevice final : public AudioDevice {
   // Moved by the server (its sink went away): at another rate it would be resampled.
   static void OnMoved(pa_stream*, void* self) {
     auto* device = static_cast<PulseAudioDevice*>(self);
-    if (!device->asking_ && device->Ready()) device->AskDefault();
+    if (device->asking_) {
+      device->askAgain_ = true;
+    } else if (device->Ready()) {
+      device->AskDefault();
+    }
   }
 
   static void OnWritable(pa_stream*, size_t bytes, void* self) {
@@ -447,6 +462,7 @@ class PulseAudioDevice final : public AudioDevice {
   bool timing_ = false;       // a rewrite's timing request is on its way
   bool cycles_ = false;       // the server is pipewire-pulse, whose sink takes whole cycles
   bool asking_ = false;       // the default output's name and rate are being asked for
+  bool askAgain_ = false;     // news came while asking: ask again once answered
   bool answered_ = false;
   Start start_ = Start::Waiting;
   bool active_ = true;
