@@ -29,8 +29,8 @@ constexpr milliseconds kDepth{120};
 // How much the server takes at a time: with early requests it is also the sink's own
 // latency, so it bounds how late a change is heard. pipewire-pulse sets its cycle from it:
 // at 10 ms (256 frames, 5.3 ms) an idle machine woke its thread too late for a cycle now and
-// then (12 and 20 silences in 3 min, idle and busy); at 21 ms none, and a change is still
-// heard within 14 ms (bench/pulse_gaps.sh).
+// then (12 and 20 silences in 3 min, idle and busy); at 21 ms (512 frames) none idle, and a
+// change is still heard within about 27 ms (bench/pulse_gaps.sh).
 constexpr milliseconds kRequest{21};
 // A rewrite starts one take of the sink's after the frame the server last took, and this
 // much more for the rewrite's way to the server: a take that falls between the server's
@@ -257,18 +257,21 @@ class PulseAudioDevice final : public AudioDevice {
       device->CloseStream();
     }
     device->nextLook_ = Clock::now();  // news: no retry period
-    // The answer to a question already on its way may be older than the news.
-    if (device->asking_) {
-      device->askAgain_ = true;
-    } else if (device->stream_ != nullptr && device->Ready()) {
+    if (device->asking_ || (device->stream_ != nullptr && device->Ready())) {
       device->AskDefault();
     } else {
       device->Look();
     }
   }
 
-  // Which output is the default and at what rate: asked of the server, then Settle.
+  // Which output is the default and at what rate: asked of the server, then Settle. Asked
+  // while a question is on its way, it is asked again once that one is answered, since the
+  // answer may be older than the news that asked.
   void AskDefault() {
+    if (asking_) {
+      askAgain_ = true;
+      return;
+    }
     asking_ = true;
     askAgain_ = false;
     pa_operation* op = pa_context_get_server_info(server_, &PulseAudioDevice::OnServerInfo, this);
@@ -296,7 +299,7 @@ class PulseAudioDevice final : public AudioDevice {
     device->asking_ = false;
     const bool again = std::exchange(device->askAgain_, false);
     device->Settle(info->name, info->sample_spec.rate);
-    if (again && !device->asking_ && device->Ready()) device->AskDefault();
+    if (again && device->Ready()) device->AskDefault();
   }
 
   void NoOutput() {
@@ -380,11 +383,7 @@ class PulseAudioDevice final : public AudioDevice {
   // Moved by the server (its sink went away): at another rate it would be resampled.
   static void OnMoved(pa_stream*, void* self) {
     auto* device = static_cast<PulseAudioDevice*>(self);
-    if (device->asking_) {
-      device->askAgain_ = true;
-    } else if (device->Ready()) {
-      device->AskDefault();
-    }
+    if (device->asking_ || device->Ready()) device->AskDefault();
   }
 
   static void OnWritable(pa_stream*, size_t bytes, void* self) {
